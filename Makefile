@@ -1,0 +1,36 @@
+# make run   install what is missing, build, start the window
+# make test  install what is missing, build, run every test (window tests start their own X server)
+.PHONY: deps build run test bench demo sanitize format clean
+
+BUILD_DIR := build
+
+deps:
+	tools/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+run: build
+	$(BUILD_DIR)/app/melvora
+
+test: build
+	ctest --preset default
+
+bench: build
+	tools/run-benchmarks $(BUILD_DIR)
+
+demo: build
+	tools/run-demo $(BUILD_DIR)
+
+# ASan + UBSan over every test that needs no window.
+sanitize: deps
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
+
+format:
+	git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) build-sanitize

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+namespace melvora {
+
+// A top-level window as the window system names it (an X window id under X11).
+using NativeWindowId = uint32_t;
+
+// What the program asks of the window system about its own window. Kept free of any toolkit, so
+// the window passes its native id and the docking code can run against a fake in tests.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // Asks the window manager to keep `window` above all other windows, or to stop doing so.
+    // False when the request could not be made (no connection, or the window is not yet on
+    // screen, where the window manager would drop it); the caller may then try again later.
+    virtual bool SetAlwaysOnTop(NativeWindowId window, bool onTop) = 0;
+};
+
+}  // namespace melvora

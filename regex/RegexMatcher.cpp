@@ -1,0 +1,1 @@
+#include "regex/RegexMatcher.h"

@@ -1,0 +1,2 @@
+#pragma once
+// The scripted loopback HTTP server arrives with the HTTP client.
