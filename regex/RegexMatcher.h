@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,6 +50,10 @@ public:
     struct MatchList;
 
 private:
+    // Group 0 is the whole match.
+    [[nodiscard]] Text GroupText(int32_t n, int32_t g, int32_t* position) const;
+    [[nodiscard]] int32_t LocateInSubject(const Text& text, std::size_t firstIndex) const;
+
     std::shared_ptr<const Engine> m_engine;
     std::shared_ptr<const MatchList> m_matches;
     std::u16string m_subject;
