@@ -70,7 +70,9 @@ XcbWindowSystem::XcbWindowSystem() : m_connection(std::make_unique<Connection>()
 
 XcbWindowSystem::~XcbWindowSystem() = default;
 
-bool XcbWindowSystem::IsConnected() const { return m_connection->IsReady(); }
+bool XcbWindowSystem::IsConnected() const {
+    return m_connection->IsReady();
+}
 
 bool XcbWindowSystem::SetAlwaysOnTop(NativeWindowId window, bool onTop) {
     if (!m_connection->IsReady() || !m_connection->IsViewable(window)) {

@@ -1,0 +1,105 @@
+#include "app/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QWindow>
+#include <utility>
+
+#include "app/KeyPressFilter.h"
+#include "app/StartUp.h"
+
+namespace melvora {
+
+using namespace literals;
+
+namespace {
+
+// The calls a window makes from its own thread can never be cancelled.
+std::shared_ptr<TaskSession> GuiThreadSession() {
+    return std::make_shared<TaskSession>();
+}
+
+}  // namespace
+
+MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody)
+    : m_widgets(BuildMainWindowLayout(*this)),
+      m_controls(this, m_widgets.controls, GuiThreadSession()),
+      m_alwaysOnTop(windowSystem),
+      m_timer([this] { DockTimerTick(); }),
+      m_searchBody(std::move(searchBody)) {
+    setWindowTitle(QStringLiteral("Melvora"));
+    // A top-level widget's position is that of its frame.
+    move(50, 50);
+
+    connect(m_widgets.searchButton, &QPushButton::clicked, this, [this] { StartSearch(); });
+    connect(m_widgets.stopButton, &QPushButton::clicked, this, [this] { StopPlayback(); });
+    connect(m_widgets.controls.resultList, &QTableWidget::cellDoubleClicked, this,
+            [this] { ActivateTrack(); });
+    new KeyPressFilter(m_widgets.controls.searchBox, [this](int32_t keyCode, int32_t shiftState) {
+        SearchBoxKeyPressed(keyCode, shiftState);
+    });
+
+    MainWindowCreated();
+    SetTimerPeriod(1);
+}
+
+MainWindow::~MainWindow() {
+    EndSearches();
+}
+
+void MainWindow::SetLeft(int32_t left) {
+    move(left, y());
+}
+
+void MainWindow::SetTop(int32_t top) {
+    move(x(), top);
+}
+
+void MainWindow::SetAlwaysOnTop(bool onTop) {
+    // Through the window system itself: a window flag would make Qt recreate the native window.
+    m_alwaysOnTop.Set(static_cast<NativeWindowId>(winId()), onTop);
+}
+
+void MainWindow::SetTimerPeriod(int32_t milliseconds) {
+    m_timer.SetPeriod(milliseconds);
+}
+
+void MainWindow::StartSearch() {
+    if (m_controls.SearchText().empty()) {
+        SetTimerPeriod(0);
+        SetAlwaysOnTop(false);
+        m_controls.ShowMessageBox("请输入要搜索的内容"_gbk, "提示"_gbk, kMessageBoxOk);
+        return;
+    }
+    SetTimerPeriod(1);
+    m_searchRunner.Start([guiObject = static_cast<QObject*>(this), widgets = m_widgets.controls,
+                          body = m_searchBody](const std::shared_ptr<TaskSession>& session) {
+        QtControls controls(guiObject, widgets, session);
+        body(controls, session->Token());
+    });
+}
+
+void MainWindow::SearchBoxKeyPressed(int32_t keyCode, int32_t /*shiftState*/) {
+    if (keyCode == KeyPressFilter::kEnterKeyCode) {
+        StartSearch();
+    }
+}
+
+void MainWindow::EndSearches() {
+    m_searchRunner.CancelAndJoin();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    EndSearches();
+    event->accept();
+}
+
+void MainWindow::ActivateTrack() {}
+
+void MainWindow::StopPlayback() {}
+
+void MainWindow::DockTimerTick() {}
+
+}  // namespace melvora

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/DockTimer.h"
+#include "app/MainWindowLayout.h"
+#include "app/QtControls.h"
+#include "app/SearchRunner.h"
+#include "app/controls/Controls.h"
+#include "docking/AlwaysOnTopSwitch.h"
+#include "docking/WindowSystem.h"
+#include "text/Cancellation.h"
+
+namespace melvora {
+
+// The main window: its controls, the wiring of their events to the handlers, the window
+// operations the other parts of the program call, and the background search.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // The body of one search task; it reaches the window only through `controls`.
+    using SearchBody =
+        std::function<void(Controls& controls, const CancellationToken& cancellation)>;
+
+    MainWindow(WindowSystem& windowSystem, SearchBody searchBody);
+    ~MainWindow() override;
+
+    // The control operations, for code running on the GUI thread.
+    Controls& GuiControls() { return m_controls; }
+
+    // Window operations; GUI thread only. Left and top place the outer frame in screen pixels.
+    void SetLeft(int32_t left);
+    void SetTop(int32_t top);
+    void SetAlwaysOnTop(bool onTop);
+    [[nodiscard]] bool IsAlwaysOnTop() const { return m_alwaysOnTop.IsOn(); }
+    void SetTimerPeriod(int32_t milliseconds);
+    [[nodiscard]] const DockTimer& Timer() const { return m_timer; }
+
+    // Click on 按钮_搜索: checks the search box and starts a search.
+    void StartSearch();
+    // Key pressed in 搜索框: Enter (13) starts a search; the shift state is not used.
+    void SearchBoxKeyPressed(int32_t keyCode, int32_t shiftState);
+
+    // Cancels the running search and waits until every search thread has ended.
+    void EndSearches();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Double-click on a row of 歌曲超级列表框: downloads and plays the song. Arrives with the
+    // download; until then the double-click does nothing.
+    void ActivateTrack();
+    // Click on 按钮_停止: stops playback. Arrives with the playback; does nothing yet.
+    void StopPlayback();
+    // Every tick of 时钟1: keeps the window docked beside the music client. Arrives with the
+    // docking; until then a tick does nothing.
+    void DockTimerTick();
+
+    MainWindowWidgets m_widgets;
+    QtControls m_controls;
+    AlwaysOnTopSwitch m_alwaysOnTop;
+    DockTimer m_timer;
+    SearchBody m_searchBody;
+    // Declared last, so its threads are cancelled and joined before anything they use goes.
+    SearchRunner m_searchRunner;
+};
+
+}  // namespace melvora

@@ -1,0 +1,60 @@
+#include <QApplication>
+#include <QGuiApplication>
+#include <memory>
+
+#include "app/ChineseFont.h"
+#include "app/MainWindow.h"
+#include "app/ProgramVariables.h"
+#include "app/StartUp.h"
+#include "docking/NullWindowSystem.h"
+#include "docking/XcbWindowSystem.h"
+#include "search/Endpoints.h"
+#include "search/SearchSongs.h"
+
+namespace {
+
+std::unique_ptr<melvora::WindowSystem> ConnectWindowSystem() {
+    // Only an X11 window has an id the X server knows; other platforms (off-screen tests) get a
+    // window system that does nothing.
+    if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+        return std::make_unique<melvora::XcbWindowSystem>();
+    }
+    return std::make_unique<melvora::NullWindowSystem>();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace melvora;
+
+    // Relative paths such as the music folder resolve beside the program, wherever it was
+    // started from. If the folder cannot be entered the program still runs in the one it has.
+    MakeProgramFolderCurrent();
+
+    // The window docks and keeps itself on top through X11; a caller may still choose another
+    // platform (the tests run off-screen).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    QApplication application(argc, argv);
+    UseChineseFont();
+
+    auto variables = std::make_unique<ProgramVariables>();
+    const Endpoints endpoints = Endpoints::FromEnvironment();
+    const std::unique_ptr<WindowSystem> windowSystem = ConnectWindowSystem();
+
+    int exitCode = 0;
+    {
+        MainWindow window(*windowSystem, [&variables, &endpoints](Controls& controls,
+                                                                  const CancellationToken& token) {
+            SearchSongs(controls, variables->lastResponseText, endpoints, token);
+        });
+        window.show();
+        exitCode = QApplication::exec();
+        // Closing the window has cancelled and joined the search; this makes sure of it before
+        // the variables it writes are released.
+        window.EndSearches();
+    }
+    variables.reset();
+    return exitCode;
+}
