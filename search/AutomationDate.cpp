@@ -25,10 +25,9 @@ constexpr int64_t kDaysFrom1899To1970 = 25569;
 double AutomationDateFromLocal(const LocalDateTime& dateTime) {
     const int64_t days =
         DaysFromCivil(dateTime.year, dateTime.month, dateTime.day) + kDaysFrom1899To1970;
-    const double dayFraction =
-        (dateTime.hour * 3600.0 + dateTime.minute * 60.0 + dateTime.second +
-         dateTime.millisecond / 1000.0) /
-        86400.0;
+    const double dayFraction = (dateTime.hour * 3600.0 + dateTime.minute * 60.0 + dateTime.second +
+                                dateTime.millisecond / 1000.0) /
+                               86400.0;
     // Negative dates carry the time of day as a positive fraction away from zero.
     return days >= 0 ? static_cast<double>(days) + dayFraction
                      : static_cast<double>(days) - dayFraction;

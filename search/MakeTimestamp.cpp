@@ -1,5 +1,6 @@
 #include "search/MakeTimestamp.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -29,8 +30,8 @@ double ElapsedDays(double automationDate) {
     return wholeDays + (wholeDays - automationDate);
 }
 
-// The seconds count. The classic form held it in 32 bits, enough up to 2038-01-19 11:14:07; here
-// it is 64 bits wide, so later dates keep counting instead of wrapping.
+// The seconds count, held in 64 bits: a 32-bit count would end at 2038-01-19 11:14:07, and later
+// dates keep counting instead of wrapping.
 int64_t SecondsFromBase(double automationDate) {
     const double days = ElapsedDays(automationDate) - kBaseDays;
     return static_cast<int64_t>(
@@ -41,7 +42,9 @@ int64_t SecondsFromBase(double automationDate) {
 // resolves a date-time to whole seconds (it rounds the fraction into the seconds field), so the
 // field it reports is always zero; the same holds here for every date-time, and the current time
 // is read in whole seconds anyway.
-int32_t MillisecondField(double /*automationDate*/) { return 0; }
+int32_t MillisecondField(double /*automationDate*/) {
+    return 0;
+}
 
 std::string ThreeDigits(int32_t value) {
     std::string digits = std::to_string(value);
@@ -52,7 +55,7 @@ std::string ThreeDigits(int32_t value) {
 }  // namespace
 
 Text MakeTimestamp(std::optional<double> automationDate, bool tenDigits) {
-    const double dateTime = automationDate.value_or(CurrentAutomationDate());
+    const double dateTime = automationDate ? *automationDate : CurrentAutomationDate();
     std::string joined =
         std::to_string(SecondsFromBase(dateTime)) + ThreeDigits(MillisecondField(dateTime));
     if (tenDigits) {
