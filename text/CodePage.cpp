@@ -54,9 +54,8 @@ std::u16string ToUnicode(UConverter* converter, std::string_view bytes, bool* ok
     // No character set here turns one byte into more than two UTF-16 units.
     std::u16string out(bytes.size() * 2 + 2, u'\0');
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length =
-        ucnv_toUChars(converter, out.data(), static_cast<int32_t>(out.size()), bytes.data(),
-                      static_cast<int32_t>(bytes.size()), &status);
+    const int32_t length = ucnv_toUChars(converter, out.data(), static_cast<int32_t>(out.size()),
+                                         bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     if (U_FAILURE(status)) {
         if (ok != nullptr) {
             *ok = false;
@@ -90,9 +89,13 @@ std::string FromUnicode(UConverter* converter, std::u16string_view units) {
 
 }  // namespace
 
-std::u16string Utf16FromGbk(const Text& text) { return ToUnicode(GbkConverter(), text.view()); }
+std::u16string Utf16FromGbk(const Text& text) {
+    return ToUnicode(GbkConverter(), text.view());
+}
 
-Text GbkFromUtf16(std::u16string_view utf16) { return Text(FromUnicode(GbkConverter(), utf16)); }
+Text GbkFromUtf16(std::u16string_view utf16) {
+    return Text(FromUnicode(GbkConverter(), utf16));
+}
 
 std::u16string Utf16FromUtf8(std::string_view utf8) {
     if (utf8.empty()) {
@@ -127,9 +130,13 @@ std::string Utf8FromUtf16(std::u16string_view utf16) {
     return out;
 }
 
-std::string Utf8FromGbk(const Text& text) { return Utf8FromUtf16(Utf16FromGbk(text)); }
+std::string Utf8FromGbk(const Text& text) {
+    return Utf8FromUtf16(Utf16FromGbk(text));
+}
 
-Text GbkFromUtf8(std::string_view utf8) { return GbkFromUtf16(Utf16FromUtf8(utf8)); }
+Text GbkFromUtf8(std::string_view utf8) {
+    return GbkFromUtf16(Utf16FromUtf8(utf8));
+}
 
 std::optional<std::u16string> DecodeCharset(std::string_view bytes,
                                             const std::string& charsetName) {
@@ -163,7 +170,9 @@ std::string ConverterNameForCodePage(int codePage) {
     return {};
 }
 
-void PrintTo(const Text& text, std::ostream* out) { *out << '"' << Utf8FromGbk(text) << '"'; }
+void PrintTo(const Text& text, std::ostream* out) {
+    *out << '"' << Utf8FromGbk(text) << '"';
+}
 
 namespace literals {
 Text operator""_gbk(const char* utf8, std::size_t length) {

@@ -9,8 +9,8 @@
 namespace melvora {
 
 // Code-page conversions, all through ICU converters. GBK is ICU's "windows-936-2000", Microsoft's
-// table for code page 936: a character it cannot hold becomes one '?', and bytes that are invalid in
-// the source encoding become U+FFFD (and so '?' once they reach GBK).
+// table for code page 936: a character it cannot hold becomes one '?', and bytes that are invalid
+// in the source encoding become U+FFFD (and so '?' once they reach GBK).
 
 std::u16string Utf16FromGbk(const Text& text);
 Text GbkFromUtf16(std::u16string_view utf16);

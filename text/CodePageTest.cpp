@@ -1,6 +1,6 @@
-#include "text/CodePage.h"
-
 #include <gtest/gtest.h>
+
+#include "text/CodePage.h"
 
 namespace melvora {
 namespace {
@@ -29,13 +29,18 @@ TEST(CodePage, EuroSignIsTheMicrosoftTablesSingleByte) {
 }
 
 TEST(CodePage, CharacterOutsideGbkBecomesOneQuestionMark) {
-    EXPECT_EQ(GbkFromUtf8("a😀b").str(), "a?b");     // astral: one '?' for the surrogate pair
+    EXPECT_EQ(GbkFromUtf8("a😀b").str(), "a?b");  // astral: one '?' for the surrogate pair
     EXPECT_EQ(GbkFromUtf8("x\xE0\xB8\x81y").str(), "x?y");  // Thai letter
 }
 
 TEST(CodePage, InvalidUtf8ComesOutAsQuestionMark) {
-    EXPECT_EQ(Utf16FromUtf8("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(GbkFromUtf8("a\xFF" "b").str(), "a?b");
+    EXPECT_EQ(Utf16FromUtf8("a\xFF"
+                            "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(GbkFromUtf8("a\xFF"
+                          "b")
+                  .str(),
+              "a?b");
 }
 
 TEST(CodePage, TextEndsAtFirstNul) {

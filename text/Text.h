@@ -15,7 +15,8 @@ class Text {
 public:
     Text() = default;
     // For ASCII literals in code. Chinese literals are UTF-8 in our sources: write them as "…"_gbk.
-    Text(const char* ascii) : Text(std::string_view(ascii)) {}  // NOLINT(google-explicit-constructor)
+    Text(const char* ascii)
+        : Text(std::string_view(ascii)) {}  // NOLINT(google-explicit-constructor)
     explicit Text(std::string_view gbk) : m_bytes(gbk.substr(0, gbk.find('\0'))) {}
     explicit Text(std::string&& gbk) : m_bytes(std::move(gbk)) { CutAtNul(); }
 
@@ -30,7 +31,8 @@ public:
 
     // 0-based byte slice, clamped to the text.
     [[nodiscard]] Text Slice(std::size_t offset, std::size_t count = std::string::npos) const {
-        return offset >= m_bytes.size() ? Text() : Text(std::string_view(m_bytes).substr(offset, count));
+        return offset >= m_bytes.size() ? Text()
+                                        : Text(std::string_view(m_bytes).substr(offset, count));
     }
 
     Text& operator+=(const Text& other) {

@@ -92,7 +92,9 @@ Text StripEmTags(const Text& text) {
     return MultiReplace(text, {{"<em>", ""}, {"<\\/em>", ""}});
 }
 
-Text Utf8ToGbk(const Text& utf8) { return EncodeFromWide(DecodeToWide(utf8), kCodePageGbk); }
+Text Utf8ToGbk(const Text& utf8) {
+    return EncodeFromWide(DecodeToWide(utf8), kCodePageGbk);
+}
 
 Bytes DecodeToWide(const Text& text, int codePage) {
     std::u16string units;

@@ -1,8 +1,7 @@
-#include "text/TextHelpers.h"
-
 #include <gtest/gtest.h>
 
 #include "text/CodePage.h"
+#include "text/TextHelpers.h"
 
 namespace melvora {
 namespace {
@@ -70,7 +69,9 @@ struct ReplaceCase {
     Text expected;
 };
 
-void PrintTo(const ReplaceCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ReplaceCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class MultiReplaceCases : public ::testing::TestWithParam<ReplaceCase> {};
 
@@ -84,12 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReplaceCase{"escaped slashes", R"(a\/b\u4e2d\\)", "\\", "", {}, R"(a/bu4e2d)"},
         ReplaceCase{"ignores case by default", "aXbxc", "x", "-", {}, "a-b-c"},
-        ReplaceCase{"case sensitive", "aXbxc", "x", "-",
-                    {.letterCase = LetterCase::Exact}, "aXb-c"},
+        ReplaceCase{
+            "case sensitive", "aXbxc", "x", "-", {.letterCase = LetterCase::Exact}, "aXb-c"},
         ReplaceCase{"count limits", "xxxx", "x", "y", {.count = 2}, "yyxx"},
         ReplaceCase{"count zero", "xxxx", "x", "y", {.count = 0}, "xxxx"},
-        ReplaceCase{"start position keeps earlier bytes", "xxxx", "x", "y", {.startPos = 3},
-                    "xxyy"},
+        ReplaceCase{
+            "start position keeps earlier bytes", "xxxx", "x", "y", {.startPos = 3}, "xxyy"},
         ReplaceCase{"start beyond end", "xx", "x", "y", {.startPos = 3}, "xx"},
         ReplaceCase{"empty find", "xx", "", "y", {}, "xx"},
         ReplaceCase{"replacement not rescanned", "aa", "a", "aa", {}, "aaaa"},
@@ -123,7 +124,9 @@ TEST(StripEmTags, KeepsAClosingTagWithoutItsBackslash) {
 TEST(Utf8ToGbk, ConvertsChineseAsciiAndCharactersOutsideGbk) {
     EXPECT_EQ(Utf8ToGbk(Text("晴天")), "晴天"_gbk);
     EXPECT_EQ(Utf8ToGbk(Text("plain ascii {\"a\":1}")), Text("plain ascii {\"a\":1}"));
-    EXPECT_EQ(Utf8ToGbk(Text("a\xE0\xB8\x81" "b")), Text("a?b"));
+    EXPECT_EQ(Utf8ToGbk(Text("a\xE0\xB8\x81"
+                             "b")),
+              Text("a?b"));
     EXPECT_EQ(Utf8ToGbk(Text()), Text());
 }
 

@@ -22,8 +22,12 @@ inline bool ContainsText(const Text& text, std::string_view needle,
 }
 
 // True when the byte begins a two-byte GBK character.
-constexpr bool IsGbkLeadByte(unsigned char byte) { return byte >= 0x80; }
+constexpr bool IsGbkLeadByte(unsigned char byte) {
+    return byte >= 0x80;
+}
 
-constexpr char FoldAsciiCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+constexpr char FoldAsciiCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 }  // namespace melvora

@@ -1,8 +1,7 @@
-#include "text/TextSearch.h"
-
 #include <gtest/gtest.h>
 
 #include "text/CodePage.h"
+#include "text/TextSearch.h"
 
 namespace melvora {
 namespace {
@@ -18,7 +17,9 @@ struct FindCase {
     int32_t expected;
 };
 
-void PrintTo(const FindCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const FindCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class FindTextCases : public ::testing::TestWithParam<FindCase> {};
 
@@ -39,8 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"ignore case folds ascii", "ABC", "b", 1, LetterCase::Ignore, 2},
         FindCase{"never on a trail byte", "中文"_gbk, "\xD0\xCE", 1, LetterCase::Exact, -1},
         FindCase{"after a Chinese character", "中a"_gbk, "a", 1, LetterCase::Exact, 3},
-        FindCase{"trail byte looking like ascii", Text("\x81" "a" "a"), "a", 1, LetterCase::Exact,
-                 3},
+        FindCase{"trail byte looking like ascii",
+                 Text("\x81"
+                      "a"
+                      "a"),
+                 "a", 1, LetterCase::Exact, 3},
         FindCase{"ignore case leaves Chinese bytes alone", "Ａ中"_gbk, "中"_gbk.str(), 1,
                  LetterCase::Ignore, 3},
         FindCase{"lone lead byte at the end", Text("ab\xD6"), "\xD6", 1, LetterCase::Exact, -1},
