@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+
+#include "download/DownloadProgress.h"
+#include "testing/InMemoryControls.h"
+
+namespace melvora::download {
+namespace {
+
+using namespace literals;
+
+struct MegabytesCase {
+    int32_t bytes;
+    const char* text;
+};
+
+void PrintTo(const MegabytesCase& c, std::ostream* out) {
+    *out << c.bytes << " bytes";
+}
+
+class MegabytesTextTest : public ::testing::TestWithParam<MegabytesCase> {};
+
+TEST_P(MegabytesTextTest, RoundsToTwoDecimalsAndDropsTrailingZeros) {
+    EXPECT_EQ(MegabytesText(GetParam().bytes), Text(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, MegabytesTextTest,
+    ::testing::Values(MegabytesCase{0, "0"}, MegabytesCase{10240, "0.01"},
+                      MegabytesCase{1048576, "1"}, MegabytesCase{3932160, "3.75"},
+                      MegabytesCase{5000000, "4.77"}, MegabytesCase{123456789, "117.74"},
+                      // 1048576 + 10240: the first block behind a 1 MB offset.
+                      MegabytesCase{1058816, "1.01"},
+                      // Exactly half a hundredth (5242.88 bytes is not whole, 0.005 MB).
+                      MegabytesCase{5243, "0.01"}, MegabytesCase{5242, "0"},
+                      // A negative count (a length past 2 GB seen as signed) keeps its sign.
+                      MegabytesCase{-1048576, "-1"}, MegabytesCase{-5000000, "-4.77"}));
+
+TEST(RoundToTwoDecimalsTest, NudgeLiftsValuesJustBelowAHalf) {
+    // 1.005 is stored as 1.00499999999999989...; the nudge makes it round up as written.
+    EXPECT_DOUBLE_EQ(RoundToTwoDecimals(1.005), 1.01);
+    EXPECT_DOUBLE_EQ(RoundToTwoDecimals(-1.005), -1.01);
+    EXPECT_DOUBLE_EQ(RoundToTwoDecimals(2.675), 2.68);
+    EXPECT_DOUBLE_EQ(RoundToTwoDecimals(0.004), 0.0);
+    EXPECT_FALSE(std::signbit(RoundToTwoDecimals(-0.001)));
+}
+
+TEST(DownloadProgressTextTest, ComposesTheStatusTextByteForByte) {
+    EXPECT_EQ(DownloadProgressText("X", 5000000, 10240),
+              "正在下载:X    文件大小:4.77MB    已下载:0.01MB"_gbk);
+    EXPECT_EQ(DownloadProgressText("晴天"_gbk, 0, 1058816),
+              "正在下载:晴天    文件大小:0MB    已下载:1.01MB"_gbk);
+}
+
+TEST(ShowDownloadProgressTest, WritesPartOneOnlyAndLeavesTheSongCountAlone) {
+    testing::InMemoryControls controls;
+    controls.SetStatusText(0, "歌曲数量：30"_gbk);
+    ShowDownloadProgress(controls, "X", 3932160, 1048576);
+    EXPECT_EQ(controls.StatusText(1), "正在下载:X    文件大小:3.75MB    已下载:1MB"_gbk);
+    EXPECT_EQ(controls.StatusHistory(0), std::vector<Text>{"歌曲数量：30"_gbk});
+}
+
+}  // namespace
+}  // namespace melvora::download
