@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include "app/KeyPressFilter.h"
 #include "app/StartUp.h"
+#include "docking/DockingStep.h"
 
 namespace melvora {
 
@@ -26,6 +28,7 @@ std::shared_ptr<TaskSession> GuiThreadSession() {
 MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody)
     : m_widgets(BuildMainWindowLayout(*this)),
       m_controls(this, m_widgets.controls, GuiThreadSession()),
+      m_windowSystem(windowSystem),
       m_alwaysOnTop(windowSystem),
       m_timer([this] { DockTimerTick(); }),
       m_searchBody(std::move(searchBody)) {
@@ -100,6 +103,15 @@ void MainWindow::ActivateTrack() {}
 
 void MainWindow::StopPlayback() {}
 
-void MainWindow::DockTimerTick() {}
+void MainWindow::DockTimerTick() {
+    const std::optional<FramePosition> place = DockingStep(
+        m_widgets.controls.docking->isChecked(), static_cast<NativeWindowId>(winId()),
+        m_windowSystem, m_processNames, m_alwaysOnTop,
+        {.targetRect = m_variables->targetRect, .collectedWindows = m_variables->collectedWindows});
+    // The tick runs a hundred times a second: a frame already in place is not moved again.
+    if (place && pos() != QPoint(place->left, place->top)) {
+        move(place->left, place->top);
+    }
+}
 
 }  // namespace melvora

@@ -7,10 +7,12 @@
 
 #include "app/DockTimer.h"
 #include "app/MainWindowLayout.h"
+#include "app/ProgramVariables.h"
 #include "app/QtControls.h"
 #include "app/SearchRunner.h"
 #include "app/controls/Controls.h"
 #include "docking/AlwaysOnTopSwitch.h"
+#include "docking/ProcessNameReader.h"
 #include "docking/WindowSystem.h"
 #include "text/Cancellation.h"
 
@@ -47,6 +49,10 @@ public:
     // Cancels the running search and waits until every search thread has ended.
     void EndSearches();
 
+    // The program-wide variables the docking tick works on (TargetRect, the collected window
+    // list). Until start-up hands them over the window uses a set of its own.
+    void UseProgramVariables(ProgramVariables& variables) { m_variables = &variables; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -56,13 +62,17 @@ private:
     void ActivateTrack();
     // Click on 按钮_停止: stops playback. Arrives with the playback; does nothing yet.
     void StopPlayback();
-    // Every tick of 时钟1: keeps the window docked beside the music client. Arrives with the
-    // docking; until then a tick does nothing.
+    // Every tick of 时钟1: keeps the window on top and docked beside the music client while
+    // 选择框2 is ticked, and off the top while it is not.
     void DockTimerTick();
 
     MainWindowWidgets m_widgets;
     QtControls m_controls;
+    WindowSystem& m_windowSystem;
+    ProcessNameReader m_processNames;
     AlwaysOnTopSwitch m_alwaysOnTop;
+    ProgramVariables m_ownVariables;
+    ProgramVariables* m_variables = &m_ownVariables;
     DockTimer m_timer;
     SearchBody m_searchBody;
     // Declared last, so its threads are cancelled and joined before anything they use goes.

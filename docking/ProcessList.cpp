@@ -1,13 +1,17 @@
 #include "docking/ProcessList.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
 
+#include "docking/WindowText.h"
 #include "text/CodePage.h"
 #include "text/TextSearch.h"
 
@@ -18,12 +22,35 @@ namespace {
 // The kernel keeps at most TASK_COMM_LEN - 1 bytes of a command name.
 constexpr size_t kCommLength = 15;
 
+// A plain read: the docking tick reads a few of these files a hundred times a second, where a
+// stream's set-up would cost more than the read.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string content;
+    char buffer[4096];
+    bool failed = false;
+    for (;;) {
+        const ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            failed = errno != EINTR;
+            if (failed) {
+                break;
+            }
+            continue;
+        }
+        if (count == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<size_t>(count));
+    }
+    close(fd);
+    if (failed) {
+        return std::nullopt;
+    }
+    return content;
 }
 
 std::string ProcPath(uint32_t processId, const char* leaf) {
@@ -75,28 +102,37 @@ std::optional<uint32_t> ParseProcessId(const std::string& name) {
 
 }  // namespace
 
+std::string ExeNameFrom(std::string comm, const std::function<std::string()>& argv0Of) {
+    if (!comm.empty() && comm.back() == '\n') {
+        comm.pop_back();
+    }
+    const bool commCut = comm.size() == kCommLength;
+    // A comm that already ends in ".exe" and was not cut is the name whatever argv[0] says, so
+    // the command line is read only when it can change the answer.
+    if (!commCut && EndsWithExe(comm)) {
+        return comm;
+    }
+    const std::string argv0 = argv0Of();
+    if (commCut || EndsWithExe(argv0)) {
+        const size_t separator = argv0.find_last_of("/\\");
+        std::string lastElement =
+            separator == std::string::npos ? argv0 : argv0.substr(separator + 1);
+        if (!lastElement.empty()) {
+            return lastElement;
+        }
+    }
+    return comm;
+}
+
 Text ExeNameOf(uint32_t processId) {
     auto comm = ReadWholeFile(ProcPath(processId, "comm"));
     if (!comm) {
         return {};
     }
-    if (!comm->empty() && comm->back() == '\n') {
-        comm->pop_back();
-    }
-    std::string argv0;
-    if (const auto cmdline = ReadWholeFile(ProcPath(processId, "cmdline"))) {
-        argv0 = cmdline->substr(0, cmdline->find('\0'));
-    }
-    std::string name = *comm;
-    if (comm->size() == kCommLength || (!EndsWithExe(*comm) && EndsWithExe(argv0))) {
-        const size_t separator = argv0.find_last_of("/\\");
-        std::string lastElement =
-            separator == std::string::npos ? argv0 : argv0.substr(separator + 1);
-        if (!lastElement.empty()) {
-            name = std::move(lastElement);
-        }
-    }
-    return GbkFromUtf8(name);
+    return GbkFromUtf8OrAscii(ExeNameFrom(std::move(*comm), [processId] {
+        const auto cmdline = ReadWholeFile(ProcPath(processId, "cmdline"));
+        return cmdline ? cmdline->substr(0, cmdline->find('\0')) : std::string();
+    }));
 }
 
 Text ModulePathOf(uint32_t processId) {

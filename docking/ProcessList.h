@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "text/Text.h"
@@ -25,6 +27,10 @@ int32_t ListProcesses(std::vector<ProcessEntry>& processes, bool withModulePaths
 // main thread (as Windows programs under Wine have) hides it; then the last element of argv[0].
 // Empty when the process is gone.
 Text ExeNameOf(uint32_t processId);
+
+// The naming rule of ExeNameOf over a comm as /proc shows it (a trailing newline is dropped);
+// `argv0Of` is asked for argv[0] (UTF-8) only when the comm alone cannot settle the name.
+std::string ExeNameFrom(std::string comm, const std::function<std::string()>& argv0Of);
 
 // The target of /proc/PID/exe; empty when it cannot be read.
 Text ModulePathOf(uint32_t processId);

@@ -1,79 +1,18 @@
 #include <gtest/gtest.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <utility>
 
+#include "docking/NamedChildProcess.h"
 #include "docking/ProcessList.h"
 
 namespace melvora {
 namespace {
 
-// A child that shows /proc a chosen comm (a renamed thread) or a chosen argv[0] (sleep run under
-// another name), and is killed and reaped when the test ends.
-class ChildProcess {
-public:
-    static ChildProcess WithComm(const char* comm) {
-        ChildProcess child;
-        int ready[2];
-        if (pipe(ready) != 0) {
-            return child;
-        }
-        child.m_pid = fork();
-        if (child.m_pid == 0) {
-            prctl(PR_SET_NAME, comm);
-            (void)!write(ready[1], "x", 1);
-            pause();
-            _exit(0);
-        }
-        char byte = 0;
-        (void)!read(ready[0], &byte, 1);
-        close(ready[0]);
-        close(ready[1]);
-        return child;
-    }
-
-    static ChildProcess SleepingAs(std::string argv0) {
-        ChildProcess child;
-        child.m_pid = fork();
-        if (child.m_pid == 0) {
-            std::string seconds = "60";
-            char* argv[] = {argv0.data(), seconds.data(), nullptr};
-            execv("/bin/sleep", argv);
-            _exit(127);
-        }
-        // exec has happened once /proc shows sleep's own comm.
-        for (int i = 0; i < 500 && ExeNameOf(static_cast<uint32_t>(child.m_pid)) != Text("sleep") &&
-                        ExeNameOf(static_cast<uint32_t>(child.m_pid)) != Text("KuGou.exe");
-             ++i) {
-            usleep(2000);
-        }
-        return child;
-    }
-
-    ChildProcess(ChildProcess&& other) noexcept : m_pid(std::exchange(other.m_pid, -1)) {}
-    ChildProcess& operator=(ChildProcess&&) = delete;
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    ~ChildProcess() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    [[nodiscard]] uint32_t Pid() const { return static_cast<uint32_t>(m_pid); }
-
-private:
-    ChildProcess() = default;
-    pid_t m_pid = -1;
-};
+using ChildProcess = NamedChildProcess;
 
 std::string OwnArgv0BaseName() {
     std::ifstream file("/proc/self/cmdline", std::ios::binary);

@@ -10,6 +10,7 @@ struct TargetRect {
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
+    friend bool operator==(const TargetRect&, const TargetRect&) = default;
 };
 
 }  // namespace melvora

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,11 +59,24 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const ChildProcessOptions& opt
     const char* directory =
         options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
 
+    int input[2] = {-1, -1};
+    // A socket pair rather than a pipe: a write to a child that has ended then fails instead of
+    // raising SIGPIPE in the test.
+    if (options.pipeInput && socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0) {
+        return nullptr;
+    }
     const pid_t pid = fork();
     if (pid < 0) {
+        if (options.pipeInput) {
+            close(input[0]);
+            close(input[1]);
+        }
         return nullptr;
     }
     if (pid == 0) {
+        if (options.pipeInput) {
+            dup2(input[0], STDIN_FILENO);
+        }
         if (options.inheritedDescriptor >= 0) {
             fcntl(options.inheritedDescriptor, F_SETFD, 0);
         }
@@ -79,11 +93,34 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const ChildProcessOptions& opt
         execvpe(argv[0], argv.data(), envp.data());
         _exit(127);
     }
-    return std::unique_ptr<ChildProcess>(new ChildProcess(pid));
+    if (options.pipeInput) {
+        close(input[0]);
+    }
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, input[1]));
 }
 
 ChildProcess::~ChildProcess() {
     Stop();
+    if (m_inputFd >= 0) {
+        close(m_inputFd);
+    }
+}
+
+bool ChildProcess::SendInput(std::string_view text) {
+    if (m_inputFd < 0) {
+        return false;
+    }
+    while (!text.empty()) {
+        const ssize_t written = send(m_inputFd, text.data(), text.size(), MSG_NOSIGNAL);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        text.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
 }
 
 bool ChildProcess::Reap(bool block) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace melvora::testing {
@@ -25,6 +26,8 @@ struct ChildProcessOptions {
     int inheritedDescriptor = -1;
     // Throw the child's standard output and error away.
     bool silent = false;
+    // Give the child a pipe as its standard input, written with ChildProcess::SendInput.
+    bool pipeInput = false;
 };
 
 // One child process, killed and reaped when the owner lets go of it.
@@ -48,11 +51,15 @@ public:
     // SIGTERM, then SIGKILL if it lingers; always reaps.
     void Stop();
 
+    // Writes `text` to the child's standard input (started with pipeInput); false when it cannot.
+    bool SendInput(std::string_view text);
+
 private:
-    explicit ChildProcess(pid_t pid) : m_pid(pid) {}
+    ChildProcess(pid_t pid, int inputFd) : m_pid(pid), m_inputFd(inputFd) {}
     bool Reap(bool block);
 
     pid_t m_pid;
+    int m_inputFd = -1;
     bool m_reaped = false;
     bool m_signalled = false;
     int m_exitCode = -1;

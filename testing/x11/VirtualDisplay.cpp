@@ -72,7 +72,7 @@ bool IsManagingWindows(XWindowProbe& probe) {
 
 }  // namespace
 
-std::unique_ptr<VirtualDisplay> VirtualDisplay::Start() {
+std::unique_ptr<VirtualDisplay> VirtualDisplay::Start(const VirtualDisplayOptions& options) {
     int ends[2] = {-1, -1};
     if (pipe2(ends, O_CLOEXEC) != 0) {
         return nullptr;
@@ -83,7 +83,11 @@ std::unique_ptr<VirtualDisplay> VirtualDisplay::Start() {
         const Descriptor writeEnd(ends[1]);
         display->m_server = ChildProcess::Start({
             .arguments = {"Xvfb", "-displayfd", std::to_string(writeEnd.Get()), "-screen", "0",
-                          "1280x1024x24", "-nolisten", "tcp"},
+                          std::to_string(options.width) + "x" + std::to_string(options.height) +
+                              "x24",
+                          "-nolisten", "tcp",
+                          // A server left without clients would reset and drop the next connection.
+                          "-noreset"},
             .inheritedDescriptor = writeEnd.Get(),
             .silent = true,
         });
@@ -96,6 +100,12 @@ std::unique_ptr<VirtualDisplay> VirtualDisplay::Start() {
         return nullptr;
     }
     display->m_name = ":" + number;
+    if (!options.windowManager) {
+        if (!XWindowProbe::Connect(display->m_name)) {
+            return nullptr;
+        }
+        return display;
+    }
 
     display->m_windowManager = ChildProcess::Start({
         .arguments = {"openbox", "--sm-disable"},

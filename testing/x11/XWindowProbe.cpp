@@ -202,6 +202,44 @@ uint32_t XWindowProbe::CreateMappedWindow(const std::string& title, ScreenRect r
     return window;
 }
 
+bool XWindowProbe::DescribeWindow(uint32_t window, uint32_t processId, const std::string& className,
+                                  const std::string& utf8Title) {
+    xcb_connection_t* connection = m_connection->Get();
+    if (processId != 0) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                            m_connection->Atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1,
+                            &processId);
+    }
+    const std::string instanceAndClass = std::string("melvora-probe") + '\0' + className + '\0';
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(instanceAndClass.size()),
+                        instanceAndClass.data());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                        m_connection->Atom("_NET_WM_NAME"), m_connection->Atom("UTF8_STRING"), 8,
+                        static_cast<uint32_t>(utf8Title.size()), utf8Title.data());
+    return xcb_flush(connection) > 0;
+}
+
+void XWindowProbe::RaiseWindow(uint32_t window) {
+    const uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(m_connection->Get(), window, XCB_CONFIG_WINDOW_STACK_MODE, above);
+    xcb_flush(m_connection->Get());
+}
+
+bool XWindowProbe::RequestIconify(uint32_t window) {
+    constexpr uint32_t kIconicState = 3;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = m_connection->Atom("WM_CHANGE_STATE");
+    event.data.data32[0] = kIconicState;
+    xcb_send_event(m_connection->Get(), 0, m_connection->Root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    return xcb_flush(m_connection->Get()) > 0;
+}
+
 void XWindowProbe::DestroyWindow(uint32_t window) {
     xcb_destroy_window(m_connection->Get(), window);
     xcb_flush(m_connection->Get());

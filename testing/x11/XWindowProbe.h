@@ -54,6 +54,15 @@ public:
     // A plain top-level window of our own, mapped, with the given title; 0 on failure.
     uint32_t CreateMappedWindow(const std::string& title, ScreenRect rect);
     void DestroyWindow(uint32_t window);
+    // Gives a window of ours what a program's window tells the window manager: its process
+    // (_NET_WM_PID), its class (WM_CLASS, instance name "melvora-probe") and a UTF-8 title
+    // (_NET_WM_NAME). A processId of 0 leaves _NET_WM_PID unset.
+    bool DescribeWindow(uint32_t window, uint32_t processId, const std::string& className,
+                        const std::string& utf8Title);
+    // Puts a window of ours on top of its siblings.
+    void RaiseWindow(uint32_t window);
+    // Asks the window manager to minimise a window of ours, as its owner would (WM_CHANGE_STATE).
+    bool RequestIconify(uint32_t window);
     // Whether the window manager lists `window` among its clients (_NET_CLIENT_LIST).
     bool IsManaged(uint32_t window);
 
