@@ -29,6 +29,13 @@ sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
+# libFuzzer targets over the parsers (clang, ASan + UBSan); FUZZ_SECONDS bounds each target's time.
+.PHONY: fuzz
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	tools/run-fuzzers build-fuzz
+
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
