@@ -25,13 +25,14 @@ std::shared_ptr<TaskSession> GuiThreadSession() {
 
 }  // namespace
 
-MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody)
+MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks)
     : m_widgets(BuildMainWindowLayout(*this)),
       m_controls(this, m_widgets.controls, GuiThreadSession()),
       m_windowSystem(windowSystem),
       m_alwaysOnTop(windowSystem),
       m_timer([this] { DockTimerTick(); }),
-      m_searchBody(std::move(searchBody)) {
+      m_searchBody(std::move(searchBody)),
+      m_tracks(std::move(tracks)) {
     setWindowTitle(QStringLiteral("Melvora"));
     // A top-level widget's position is that of its frame.
     move(50, 50);
@@ -49,6 +50,7 @@ MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody)
 }
 
 MainWindow::~MainWindow() {
+    EndDownload();
     EndSearches();
 }
 
@@ -94,14 +96,33 @@ void MainWindow::EndSearches() {
     m_searchRunner.CancelAndJoin();
 }
 
+void MainWindow::EndDownload() {
+    m_downloadRunner.CancelAndJoin();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    EndDownload();
     EndSearches();
     event->accept();
 }
 
-void MainWindow::ActivateTrack() {}
+void MainWindow::ActivateTrack() {
+    if (!m_tracks.activate) {
+        return;
+    }
+    m_downloadRunner.TryStart(
+        [guiObject = static_cast<QObject*>(this), widgets = m_widgets.controls,
+         activate = m_tracks.activate](const std::shared_ptr<TaskSession>& session) {
+            QtControls controls(guiObject, widgets, session);
+            activate(controls, session->Token());
+        });
+}
 
-void MainWindow::StopPlayback() {}
+void MainWindow::StopPlayback() {
+    if (m_tracks.stop) {
+        m_tracks.stop();
+    }
+}
 
 void MainWindow::DockTimerTick() {
     const std::optional<FramePosition> place = DockingStep(

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/DockTimer.h"
+#include "app/DownloadRunner.h"
 #include "app/MainWindowLayout.h"
 #include "app/ProgramVariables.h"
 #include "app/QtControls.h"
@@ -27,7 +28,15 @@ public:
     using SearchBody =
         std::function<void(Controls& controls, const CancellationToken& cancellation)>;
 
-    MainWindow(WindowSystem& windowSystem, SearchBody searchBody);
+    // What a double-click on a row and the stop button do: download and play the selected
+    // song, and stop playing. The activation runs on a worker thread and reaches the window
+    // only through `controls`; stopping runs on the GUI thread.
+    struct TrackHandlers {
+        std::function<void(Controls& controls, const CancellationToken& cancellation)> activate;
+        std::function<void()> stop;
+    };
+
+    MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks = {});
     ~MainWindow() override;
 
     // The control operations, for code running on the GUI thread.
@@ -48,6 +57,9 @@ public:
 
     // Cancels the running search and waits until every search thread has ended.
     void EndSearches();
+    // Cancels a running download and waits for its thread.
+    void EndDownload();
+    [[nodiscard]] bool IsDownloading() const { return m_downloadRunner.IsRunning(); }
 
     // The program-wide variables the docking tick works on (TargetRect, the collected window
     // list). Until start-up hands them over the window uses a set of its own.
@@ -57,10 +69,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Double-click on a row of 歌曲超级列表框: downloads and plays the song. Arrives with the
-    // download; until then the double-click does nothing.
+    // Double-click on a row of 歌曲超级列表框: downloads and plays the song on a worker
+    // thread; a double-click while a download runs does nothing.
     void ActivateTrack();
-    // Click on 按钮_停止: stops playback. Arrives with the playback; does nothing yet.
+    // Click on 按钮_停止: stops playback, at any time.
     void StopPlayback();
     // Every tick of 时钟1: keeps the window on top and docked beside the music client while
     // 选择框2 is ticked, and off the top while it is not.
@@ -75,6 +87,8 @@ private:
     ProgramVariables* m_variables = &m_ownVariables;
     DockTimer m_timer;
     SearchBody m_searchBody;
+    TrackHandlers m_tracks;
+    DownloadRunner m_downloadRunner;
     // Declared last, so its threads are cancelled and joined before anything they use goes.
     SearchRunner m_searchRunner;
 };

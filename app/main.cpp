@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QGuiApplication>
+#include <filesystem>
 #include <memory>
 
 #include "app/ChineseFont.h"
@@ -8,6 +9,8 @@
 #include "app/StartUp.h"
 #include "docking/NullWindowSystem.h"
 #include "docking/XcbWindowSystem.h"
+#include "download/ActivateTrack.h"
+#include "download/Mpg123SdlPlayer.h"
 #include "search/Endpoints.h"
 #include "search/SearchSongs.h"
 
@@ -43,16 +46,28 @@ int main(int argc, char** argv) {
     const Endpoints endpoints = Endpoints::FromEnvironment();
     const std::unique_ptr<WindowSystem> windowSystem = ConnectWindowSystem();
 
+    // Start-up has made the program's folder current; the music folder sits beside the program.
+    const std::filesystem::path musicFolder = std::filesystem::current_path() / "MP3";
+    download::Mpg123SdlPlayer player;
+
     int exitCode = 0;
     {
-        MainWindow window(*windowSystem, [&variables, &endpoints](Controls& controls,
-                                                                  const CancellationToken& token) {
-            SearchSongs(controls, variables->lastResponseText, endpoints, token);
-        });
+        MainWindow window(
+            *windowSystem,
+            [&variables, &endpoints](Controls& controls, const CancellationToken& token) {
+                SearchSongs(controls, variables->lastResponseText, endpoints, token);
+            },
+            {.activate =
+                 [&musicFolder, &player](Controls& controls, const CancellationToken& token) {
+                     download::ActivateTrack(controls, musicFolder, player, &token);
+                 },
+             .stop = [&player] { download::StopPlayback(player); }});
+        window.UseProgramVariables(*variables);
         window.show();
         exitCode = QApplication::exec();
         // Closing the window has cancelled and joined the search; this makes sure of it before
         // the variables it writes are released.
+        window.EndDownload();
         window.EndSearches();
     }
     variables.reset();
