@@ -29,6 +29,14 @@ sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
+# ThreadSanitizer over the threaded tests: search cancellation, shut-down during a search,
+# downloads on their worker, the player.
+.PHONY: tsan
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
 # libFuzzer targets over the parsers (clang, ASan + UBSan); FUZZ_SECONDS bounds each target's time.
 .PHONY: fuzz
 fuzz: deps
@@ -40,4 +48,4 @@ format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize
+	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz
