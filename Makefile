@@ -44,6 +44,12 @@ fuzz: deps
 	cmake --build --preset fuzz
 	tools/run-fuzzers build-fuzz
 
+# Installs the program, its menu entry and its icon under PREFIX (bin/, share/).
+.PHONY: install
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i
 

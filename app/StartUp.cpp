@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/MusicFolder.h"
 #include "text/CodePage.h"
 
 namespace melvora {
@@ -19,33 +20,21 @@ std::string FileSystemPath(const Text& path) {
     return Utf8FromGbk(path);
 }
 
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 bool MakeDirectory(const std::string& path) {
     if (mkdir(path.c_str(), 0777) == 0) {
         return true;
     }
-    struct stat status {};
-    return errno == EEXIST && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    return errno == EEXIST && IsDirectory(path);
 }
 
-}  // namespace
-
-bool MakeProgramFolderCurrent() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return false;
-    }
-    std::filesystem::current_path(program.parent_path(), error);
-    return !error;
-}
-
-bool IsExistingDirectory(const Text& path) {
-    struct stat status {};
-    return stat(FileSystemPath(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-bool CreateFolderPath(const Text& path) {
-    std::string target = FileSystemPath(path);
+// Paths that did not come from the program's GBK texts (a user's music folder can hold any
+// character) are made without a round trip through GBK.
+bool CreateFolders(std::string target) {
     if (target.empty() || target.back() != '/') {
         target.push_back('/');
     }
@@ -62,12 +51,43 @@ bool CreateFolderPath(const Text& path) {
     return true;
 }
 
-void MainWindowCreated() {
-    const Text musicFolder = "MP3";
-    if (IsExistingDirectory(musicFolder)) {
+}  // namespace
+
+bool MakeProgramFolderCurrent() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return false;
+    }
+    std::filesystem::current_path(program.parent_path(), error);
+    return !error;
+}
+
+bool IsExistingDirectory(const Text& path) {
+    return IsDirectory(FileSystemPath(path));
+}
+
+bool CreateFolderPath(const Text& path) {
+    return CreateFolders(FileSystemPath(path));
+}
+
+std::filesystem::path MusicFolderOfThisRun() {
+    std::error_code error;
+    const std::filesystem::path programFolder = std::filesystem::current_path(error);
+    // A current directory that is gone (or unreadable) cannot take songs; the empty path is not
+    // writable, so the songs go to the user's music folder.
+    return ChooseMusicFolderOfThisRun(error ? std::filesystem::path() : programFolder);
+}
+
+void MakeMusicFolder(const std::filesystem::path& musicFolder) {
+    if (IsDirectory(musicFolder.string())) {
         return;
     }
-    CreateFolderPath(musicFolder);
+    CreateFolders(musicFolder.string());
+}
+
+void MainWindowCreated() {
+    MakeMusicFolder(MusicFolderOfThisRun());
 }
 
 }  // namespace melvora

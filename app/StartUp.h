@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include "text/Text.h"
 
 namespace melvora {
@@ -16,8 +18,17 @@ bool IsExistingDirectory(const Text& path);
 // gets one, so "MP3" makes the folder "MP3". True when every folder exists afterwards.
 bool CreateFolderPath(const Text& path);
 
-// The window's created event: makes sure the music folder "MP3" exists in the current
-// directory. A file of that name in the way is not reported; downloads into it fail later.
+// Where this run keeps its songs (see ChooseMusicFolder). Start-up has made the program's folder
+// current, so the current directory stands for it: "MP3" there when it is writable, else in the
+// user's music folder. The window's created event and the downloads both ask this, and get the
+// same answer as long as the environment and the user's folder settings stay as they are.
+std::filesystem::path MusicFolderOfThisRun();
+
+// Creates `musicFolder` with every missing parent unless it is a directory already. A file in
+// the way is not reported; downloads into the folder fail later.
+void MakeMusicFolder(const std::filesystem::path& musicFolder);
+
+// The window's created event: makes sure the music folder of this run exists.
 void MainWindowCreated();
 
 }  // namespace melvora

@@ -30,8 +30,8 @@ std::unique_ptr<melvora::WindowSystem> ConnectWindowSystem() {
 int main(int argc, char** argv) {
     using namespace melvora;
 
-    // Relative paths such as the music folder resolve beside the program, wherever it was
-    // started from. If the folder cannot be entered the program still runs in the one it has.
+    // The music folder is chosen from the program's folder, wherever the program was started
+    // from. If the folder cannot be entered the program still runs in the one it has.
     MakeProgramFolderCurrent();
 
     // The window docks and keeps itself on top through X11; a caller may still choose another
@@ -46,8 +46,9 @@ int main(int argc, char** argv) {
     const Endpoints endpoints = Endpoints::FromEnvironment();
     const std::unique_ptr<WindowSystem> windowSystem = ConnectWindowSystem();
 
-    // Start-up has made the program's folder current; the music folder sits beside the program.
-    const std::filesystem::path musicFolder = std::filesystem::current_path() / "MP3";
+    // The folder the window's created event makes: beside the program, or in the user's music
+    // folder for an installed copy that the user cannot write beside.
+    const std::filesystem::path musicFolder = MusicFolderOfThisRun();
     download::Mpg123SdlPlayer player;
 
     int exitCode = 0;

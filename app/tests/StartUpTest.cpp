@@ -101,6 +101,26 @@ TEST_F(StartUpTest, MainWindowCreatedQuietlyLeavesAFileNamedLikeTheFolder) {
     EXPECT_EQ(content, "not a folder");
 }
 
+TEST_F(StartUpTest, MakeMusicFolderMakesEveryMissingParent) {
+    // A user's music folder may hold characters that GBK cannot spell.
+    const fs::path musicFolder = m_folder / u8"home/Zoë 🎵/Music/Melvora/MP3";
+    MakeMusicFolder(musicFolder);
+    EXPECT_TRUE(fs::is_directory(musicFolder));
+    WriteFile(musicFolder / "song.mp3");
+    MakeMusicFolder(musicFolder);
+    EXPECT_TRUE(fs::is_regular_file(musicFolder / "song.mp3"));
+}
+
+TEST_F(StartUpTest, MakeMusicFolderQuietlyLeavesAFileInTheWay) {
+    WriteFile("Music");
+    MakeMusicFolder(m_folder / "Music/Melvora/MP3");
+    EXPECT_TRUE(fs::is_regular_file("Music"));
+}
+
+TEST_F(StartUpTest, AWritableCurrentFolderKeepsTheSongsThere) {
+    EXPECT_EQ(MusicFolderOfThisRun(), m_folder / "MP3");
+}
+
 TEST_F(StartUpTest, TheProgramFolderBecomesTheCurrentDirectory) {
     ASSERT_NE(fs::current_path(), fs::read_symlink("/proc/self/exe").parent_path());
     EXPECT_TRUE(MakeProgramFolderCurrent());
