@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "download/DownloadCurl.h"
+#include "http/Curl.h"
 #include "download/DownloadMessages.h"
 #include "download/LocalFile.h"
 #include "download/ReplyDecision.h"

@@ -1,7 +1,8 @@
 #pragma once
 
-// The one owner of libcurl in this library. Include this header instead of <curl/curl.h>, and
-// only from .cpp files, so no other part of the program sees a curl type.
+// The one owner of libcurl in the program, for the request engine and the downloader alike.
+// Include this header instead of <curl/curl.h>, and only from .cpp files, so no other part of
+// the program sees a curl type.
 
 #include <curl/curl.h>
 
