@@ -1,5 +1,6 @@
 #include "testing/fake_service/FakeCatalogue.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -81,6 +82,15 @@ std::vector<FakeHit> RestrictedHits() {
     return hits;
 }
 
+std::vector<FakeHit> HostileNameHits() {
+    std::vector<FakeHit> hits = {Hit("Passwd", "Root", "701"), Hit("../../x", "Dot", "702"),
+                                 Hit("Bell\x07Ring", "Ctl", "703"), Hit("Detour", "Hop", "704"),
+                                 Hit("Calm", "Ok", "705")};
+    hits[0].fileHash = kLocalFileHash;
+    hits[3].fileHash = kRedirectToFileHash;
+    return hits;
+}
+
 const std::map<std::string, std::vector<FakeHit>, std::less<>>& Catalogue() {
     static const std::map<std::string, std::vector<FakeHit>, std::less<>> catalogue = {
         {std::string(kDemoKeyword), DemoHits()},
@@ -89,6 +99,13 @@ const std::map<std::string, std::vector<FakeHit>, std::less<>>& Catalogue() {
         {std::string(kOriSongKeyword), OriSongHits()},
         {std::string(kQuirksKeyword), QuirksHits()},
         {std::string(kRestrictedKeyword), RestrictedHits()},
+        {std::string(kHostileNamesKeyword), HostileNameHits()},
+        {std::string(kHugeReplyKeyword), {Hit("Needle", "Hay", "801")}},
+        {std::string(kNulReplyKeyword),
+         {Hit("Before One", "Nul", "811"), Hit("Before Two", "Nul", "812"),
+          Hit("After", "Nul", "813")}},
+        {std::string(kHugeHeadKeyword),
+         {Hit("Heavy Head", "Big", "821"), Hit("Long Lines", "Big", "822")}},
     };
     return catalogue;
 }
@@ -133,6 +150,19 @@ std::string HitJson(const FakeHit& hit, std::size_t index) {
     return json + "}";
 }
 
+// The same bytes on every call: a xorshift generator from a fixed seed.
+std::string JunkBytes(std::size_t size) {
+    std::string bytes(size, '\0');
+    uint64_t state = 0x9E3779B97F4A7C15ULL;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        byte = static_cast<char>(state >> 56);
+    }
+    return bytes;
+}
+
 const FakeHit* HitWithHash(std::string_view fileHash) {
     for (const auto& [keyword, hits] : Catalogue()) {
         for (const FakeHit& hit : hits) {
@@ -156,14 +186,44 @@ std::string SearchReplyBody(std::string_view keyword) {
     if (keyword == kErrorKeyword) {
         return R"({"status":0,"error_code":20028,"data":{"lists":[]}})";
     }
+    if (keyword == kJunkReplyKeyword) {
+        return JunkBytes(kJunkReplyBytes);
+    }
     const std::vector<FakeHit>& hits = FakeHitsFor(keyword);
     std::string lists;
     for (std::size_t i = 0; i < hits.size(); ++i) {
-        lists += (i == 0 ? "" : ",") + HitJson(hits[i], i);
+        // The NUL goes in front of the last hit, so only the hits before it can be read as text.
+        const bool nulFirst = keyword == kNulReplyKeyword && i + 1 == hits.size();
+        lists += (i == 0 ? "" : ",") + (nulFirst ? std::string(1, '\0') : "") + HitJson(hits[i], i);
     }
-    return R"({"status":1,"error_code":0,"data":{"page":1,"tab":"全部","lists":[)" + lists +
-           R"(],"chinesecount":0,"correctiontype":0,"total":)" + std::to_string(hits.size()) +
-           R"(,"istagresult":0},"errcode":0,"error":""})";
+    std::string body = R"({"status":1,"error_code":0,"data":{"page":1,"tab":"全部","lists":[)" +
+                       lists + R"(],"chinesecount":0,"correctiontype":0,"total":)" +
+                       std::to_string(hits.size()) + R"(,"istagresult":0},"errcode":0,"error":"")";
+    if (keyword == kHugeReplyKeyword) {
+        // Padded with one long string value up to the promised size.
+        constexpr std::string_view opening = R"(,"padding":")";
+        const std::size_t fill = kHugeReplyBytes - body.size() - opening.size() - 2;
+        body += std::string(opening) + std::string(fill, 'x') + "\"";
+    }
+    return body + "}";
+}
+
+std::vector<std::string> SearchReplyExtraHeaders(std::string_view keyword) {
+    std::vector<std::string> lines;
+    if (keyword != kHugeHeadKeyword) {
+        return lines;
+    }
+    // Lines of 100 bytes with their CR LF, numbered so none repeats another.
+    std::size_t total = 0;
+    for (int number = 0; total < kHugeHeadBytes; ++number) {
+        std::string digits = std::to_string(number);
+        digits.insert(0, 5 - std::min<std::size_t>(5, digits.size()), '0');
+        std::string line = "X-Filler-" + digits + ": ";
+        line += std::string(98 - line.size(), 'f');
+        total += line.size() + 2;
+        lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 std::string PlayDataReplyBody(std::string_view fileHash, std::string_view albumId,
@@ -176,10 +236,12 @@ std::string PlayDataReplyBody(std::string_view fileHash, std::string_view albumI
     }
     const FakeHit* hit = HitWithHash(fileHash);
     const std::string hash(fileHash);
-    const std::string address =
-        fileHash == kEmptyAddressHash
-            ? std::string()
-            : "http:\\/\\/" + std::string(mediaHost) + "\\/media\\/" + hash + ".mp3";
+    std::string address = fileHash == kEmptyAddressHash ? std::string()
+                                                        : "http:\\/\\/" + std::string(mediaHost) +
+                                                              "\\/media\\/" + hash + ".mp3";
+    if (fileHash == kLocalFileHash) {
+        address = "file:\\/\\/\\/etc\\/passwd";
+    }
     return R"({"status":1,"err_code":0,"data":{"hash":")" + hash +
            R"(","timelength":4000,"filesize":0,"audio_name":")" +
            (hit ? hit->singerName + " - " + hit->songName : std::string()) +

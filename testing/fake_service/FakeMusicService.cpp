@@ -41,6 +41,17 @@ std::string_view PathOf(std::string_view target) {
     return target.substr(0, target.find('?'));
 }
 
+// HASH of a "/media/HASH.mp3" path; empty for any other path.
+std::string_view MediaHashOf(std::string_view path) {
+    constexpr std::string_view prefix = "/media/";
+    constexpr std::string_view suffix = ".mp3";
+    if (!path.starts_with(prefix) || !path.ends_with(suffix) ||
+        path.size() < prefix.size() + suffix.size()) {
+        return {};
+    }
+    return path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
+}
+
 HttpReply JsonReply(std::string body) {
     return {.headers = {"Content-Type: application/json; charset=utf-8"}, .body = std::move(body)};
 }
@@ -139,6 +150,11 @@ void FakeMusicService::SetKnobs(const FakeServiceKnobs& knobs) {
     m_knobs = knobs;
 }
 
+void FakeMusicService::ArmMediaDrop(const std::string& fileHash, std::size_t bodyBytes) {
+    std::lock_guard lock(m_mutex);
+    m_armedDrops[fileHash] = bodyBytes;
+}
+
 std::vector<HttpRequestHead> FakeMusicService::Requests() const {
     std::lock_guard lock(m_mutex);
     return m_requests;
@@ -163,7 +179,14 @@ ReplyFaults FakeMusicService::Arrive(const HttpRequestHead& request) {
     std::lock_guard lock(m_mutex);
     m_requests.push_back(request);
     m_arrived.notify_all();
-    return {.delay = m_knobs.delay, .dropAfterBodyBytes = m_knobs.dropAfterBodyBytes};
+    ReplyFaults faults{.delay = m_knobs.delay, .dropAfterBodyBytes = m_knobs.dropAfterBodyBytes};
+    const std::string_view hash = MediaHashOf(PathOf(request.target));
+    if (const auto armed = hash.empty() ? m_armedDrops.end() : m_armedDrops.find(hash);
+        armed != m_armedDrops.end()) {
+        faults.dropAfterBodyBytes = armed->second;
+        m_armedDrops.erase(armed);
+    }
+    return faults;
 }
 
 HttpReply FakeMusicService::Answer(const HttpRequestHead& request) {
@@ -178,7 +201,12 @@ HttpReply FakeMusicService::Answer(const HttpRequestHead& request) {
         return NotFound();
     }
     if (path == "/song_search_v2") {
-        return JsonReply(SearchReplyBody(KeywordOfTarget(request.target)));
+        const std::string keyword = KeywordOfTarget(request.target);
+        HttpReply reply = JsonReply(SearchReplyBody(keyword));
+        for (std::string& line : SearchReplyExtraHeaders(keyword)) {
+            reply.headers.push_back(std::move(line));
+        }
+        return reply;
     }
     if (path == "/yy/index.php" && QueryValue(request.target, "r") == "play/getdata") {
         return JsonReply(PlayDataReplyBody(QueryValue(request.target, "hash"),
@@ -191,6 +219,11 @@ HttpReply FakeMusicService::Answer(const HttpRequestHead& request) {
 }
 
 HttpReply FakeMusicService::AnswerMedia(const HttpRequestHead& request) const {
+    if (MediaHashOf(PathOf(request.target)) == kRedirectToFileHash) {
+        return {.status = 302,
+                .reason = "Found",
+                .headers = {"Location: " + std::string(kLocalFileAddress)}};
+    }
     bool ignoreRange = false;
     {
         std::lock_guard lock(m_mutex);

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -47,6 +48,10 @@ public:
     [[nodiscard]] std::string HostAndPort() const;
 
     void SetKnobs(const FakeServiceKnobs& knobs);
+    // The next request for the track of `fileHash` is cut after `bodyBytes` body bytes, its header
+    // still promising them all; later requests for it are served whole again. Arming the same
+    // track twice keeps the later count.
+    void ArmMediaDrop(const std::string& fileHash, std::size_t bodyBytes);
     // Requests in the order they arrived (recorded on arrival, before any delay).
     [[nodiscard]] std::vector<HttpRequestHead> Requests() const;
     void ClearRequests();
@@ -71,6 +76,8 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_arrived;
     FakeServiceKnobs m_knobs;
+    // File hash -> body bytes of the one reply still to be cut.
+    std::map<std::string, std::size_t, std::less<>> m_armedDrops;
     std::vector<HttpRequestHead> m_requests;
     std::size_t m_repliesSent = 0;
 };

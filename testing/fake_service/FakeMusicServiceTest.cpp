@@ -99,6 +99,21 @@ TEST_F(FakeMusicServiceTest, DropsTheConnectionAfterTheGivenBodyBytes) {
     EXPECT_EQ(reply.body, m_service.MediaBytes().substr(0, 1000));
 }
 
+TEST_F(FakeMusicServiceTest, AnArmedDropCutsOnlyTheNextDownloadOfThatTrack) {
+    const std::string& media = m_service.MediaBytes();
+    m_service.ArmMediaDrop("ABC", 1000);
+    // Neither another track nor the play data of this one uses the drop up.
+    EXPECT_EQ(Get("/media/OTHER.mp3").body, media);
+    EXPECT_TRUE(Get("/yy/index.php?r=play/getdata&hash=ABC&album_id=1&_=1")
+                    .head.starts_with("HTTP/1.1 200 OK\r\n"));
+
+    const RawReply cut = Get("/media/ABC.mp3");
+    EXPECT_NE(cut.head.find("Content-Length: " + std::to_string(media.size())), std::string::npos);
+    EXPECT_EQ(cut.body, media.substr(0, 1000));
+    EXPECT_EQ(Get("/media/ABC.mp3", "Range: bytes=1000-\r\n").body, media.substr(1000));
+    EXPECT_EQ(Get("/media/ABC.mp3").body, media);
+}
+
 TEST_F(FakeMusicServiceTest, AnswersEverythingWith404WhenAskedTo) {
     m_service.SetKnobs({.answerNotFound = true});
     EXPECT_TRUE(Get("/song_search_v2?&keyword=demo").head.starts_with("HTTP/1.1 404 "));
@@ -139,6 +154,48 @@ TEST_F(FakeMusicServiceTest, DecodesTheKeywordAndRecordsTheRequestLine) {
 TEST_F(FakeMusicServiceTest, GivesTheErrorReplyForTheErrorKeyword) {
     EXPECT_EQ(Get("/song_search_v2?&keyword=error&page=1").body,
               R"({"status":0,"error_code":20028,"data":{"lists":[]}})");
+}
+
+TEST_F(FakeMusicServiceTest, PointsTheLocalFileHashAtAFileAddress) {
+    const RawReply reply =
+        Get("/yy/index.php?r=play/getdata&hash=" + std::string(kLocalFileHash) + "&album_id=1&_=1");
+    EXPECT_NE(reply.body.find(R"("play_url":"file:\/\/\/etc\/passwd")"), std::string::npos)
+        << reply.body;
+}
+
+TEST_F(FakeMusicServiceTest, RedirectsOneTrackToALocalFile) {
+    const RawReply reply = Get("/media/" + std::string(kRedirectToFileHash) + ".mp3");
+    EXPECT_TRUE(reply.head.starts_with("HTTP/1.1 302 Found\r\n")) << reply.head;
+    EXPECT_NE(reply.head.find("\r\nLocation: file:///etc/passwd\r\n"), std::string::npos)
+        << reply.head;
+}
+
+TEST_F(FakeMusicServiceTest, HostileRepliesHaveTheirPromisedShape) {
+    const RawReply huge = Get("/song_search_v2?&keyword=huge&page=1");
+    EXPECT_EQ(huge.body.size(), kHugeReplyBytes);
+    EXPECT_NE(huge.body.find("\"SongName\":\"Needle\""), std::string::npos);
+    EXPECT_TRUE(huge.body.ends_with("\"}"));
+
+    const RawReply junk = Get("/song_search_v2?&keyword=junk&page=1");
+    EXPECT_EQ(junk.body.size(), kJunkReplyBytes);
+    EXPECT_EQ(junk.body, Get("/song_search_v2?&keyword=junk&page=1").body) << "not repeatable";
+    EXPECT_EQ(junk.body.find("SongName"), std::string::npos);
+    EXPECT_NE(junk.body.find('\0'), std::string::npos);
+
+    const RawReply nul = Get("/song_search_v2?&keyword=nul&page=1");
+    const size_t nulAt = nul.body.find('\0');
+    ASSERT_NE(nulAt, std::string::npos);
+    EXPECT_LT(nul.body.find("Before Two"), nulAt);
+    EXPECT_GT(nul.body.find("After"), nulAt);
+
+    const RawReply bigHead = Get("/song_search_v2?&keyword=bighead&page=1");
+    EXPECT_GE(bigHead.head.size(), kHugeHeadBytes);
+    EXPECT_LT(bigHead.head.size(), kHugeHeadBytes + 1024);
+    EXPECT_NE(bigHead.body.find("\"SongName\":\"Long Lines\""), std::string::npos);
+
+    const RawReply names = Get("/song_search_v2?&keyword=hostile&page=1");
+    EXPECT_NE(names.body.find("\"SongName\":\"../../x\""), std::string::npos);
+    EXPECT_NE(names.body.find("\"SongName\":\"Bell\x07Ring\""), std::string::npos);
 }
 
 TEST(FakeCatalogue, HasAFullPageForTheBenchmarkAndSeveralDemoHits) {

@@ -9,6 +9,8 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "testing/fake_service/FakeMusicService.h"
 
@@ -20,13 +22,16 @@ using melvora::testing::FakeServiceKnobs;
 constexpr const char* kUsage =
     "usage: melvora-fake-service [--port N] [--port-file PATH] [--media PATH]\n"
     "                            [--delay-ms N] [--drop-after BYTES] [--ignore-range] "
-    "[--not-found]\n";
+    "[--not-found]\n"
+    "                            [--drop-once HASH BYTES]...\n";
 
 struct Options {
     uint16_t port = 0;
     std::string portFile;
     std::string mediaPath;
     FakeServiceKnobs knobs;
+    // Tracks whose first download is cut after so many body bytes, to try out resuming.
+    std::vector<std::pair<std::string, std::size_t>> dropsOnce;
 };
 
 // The MP3 the build puts beside this program; the build tree's path when run from elsewhere.
@@ -69,6 +74,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.knobs.delay = std::chrono::milliseconds(number);
         } else if (flag == "--drop-after" && hasValue && ParseNumber(argv[++i], number)) {
             options.knobs.dropAfterBodyBytes = static_cast<std::size_t>(number);
+        } else if (flag == "--drop-once" && i + 2 < argc && ParseNumber(argv[i + 2], number)) {
+            options.dropsOnce.emplace_back(argv[i + 1], static_cast<std::size_t>(number));
+            i += 2;
         } else {
             return false;
         }
@@ -93,6 +101,9 @@ int main(int argc, char** argv) {
 
     FakeMusicService service(options.mediaPath.empty() ? MediaBesideProgram() : options.mediaPath);
     service.SetKnobs(options.knobs);
+    for (const auto& [fileHash, bodyBytes] : options.dropsOnce) {
+        service.ArmMediaDrop(fileHash, bodyBytes);
+    }
     if (!service.Start(options.port)) {
         std::cerr << "melvora-fake-service: cannot load the MP3 or listen on 127.0.0.1\n";
         return 1;
