@@ -37,6 +37,12 @@ void ActivateTrack(Controls& controls, const std::filesystem::path& musicFolder,
     const Text playAddress = controls.CellText(row, kPlayAddressColumn);
     const Text songName = controls.CellText(row, kSongNameColumn);
 
+    // A row whose address never resolved (or no row at all) has nothing to fetch: that is the
+    // address's fault, whatever its name would have made on disk.
+    if (playAddress.empty()) {
+        controls.ShowMessageBox(CannotOpenUrlMessage());
+        return;
+    }
     const auto files = MakeTrackFiles(musicFolder, songName);
     if (!files) {
         // Refused before anything touches the network or the disk, so no file can land outside

@@ -260,9 +260,18 @@ TEST_F(ActivateTrackTest, NoSelectionReadsEmptyCellsAndCreatesNothing) {
 
     Activate();
 
-    ASSERT_EQ(m_controls.Messages().size(), 1U);
+    EXPECT_EQ(MessageTexts(), std::vector<Text>{"不能打开该URL!"_gbk});
     EXPECT_EQ(FolderListing(m_music), "");
     EXPECT_EQ(m_server.RequestCount(), 0U);
+}
+
+TEST_F(ActivateTrackTest, AnEmptyAddressIsReportedBeforeAnUnusableName) {
+    AddRow("../x", "");
+
+    Activate();
+
+    EXPECT_EQ(MessageTexts(), std::vector<Text>{"不能打开该URL!"_gbk});
+    EXPECT_EQ(FolderListing(m_music), "");
 }
 
 TEST_F(ActivateTrackTest, TwoRowsWithOneSongNameShareTheirFiles) {
