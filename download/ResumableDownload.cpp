@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "http/Curl.h"
 #include "download/DownloadMessages.h"
 #include "download/LocalFile.h"
 #include "download/ReplyDecision.h"
+#include "http/Curl.h"
 
 namespace melvora::download {
 

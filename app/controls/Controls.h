@@ -7,7 +7,15 @@
 namespace melvora {
 
 // Buttons a message box can report, numbered as the classic message-box API numbers them.
-enum class MessageBoxButton : int32_t { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+enum class MessageBoxButton : int32_t {
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
 
 // Message-box style words: a lone OK button, or Yes and No with the question icon.
 inline constexpr uint32_t kMessageBoxOk = 0x00;
