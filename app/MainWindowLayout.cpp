@@ -34,11 +34,11 @@ QTableWidget* BuildResultList(QWidget& groupBox) {
     // Column widths are part of the layout, so the user's resizing never stretches a column.
     list->horizontalHeader()->setStretchLastSection(false);
     for (int column = 0; column < static_cast<int>(kResultListColumns.size()); ++column) {
-        const ResultListColumn& spec = kResultListColumns[static_cast<size_t>(column)];
-        auto* header = new QTableWidgetItem(QString::fromUtf8(spec.title));
+        const ResultListColumn& columnLayout = kResultListColumns[static_cast<size_t>(column)];
+        auto* header = new QTableWidgetItem(QString::fromUtf8(columnLayout.title));
         header->setTextAlignment(ResultListColumnAlignment(column));
         list->setHorizontalHeaderItem(column, header);
-        list->setColumnWidth(column, spec.width);
+        list->setColumnWidth(column, columnLayout.width);
     }
     list->setAccessibleName(QString::fromUtf8("搜索结果"));
     return list;

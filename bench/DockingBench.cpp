@@ -31,6 +31,7 @@
 #include "docking/ProcessWindowLookup.h"
 #include "docking/WindowMatching.h"
 #include "docking/XcbWindowSystem.h"
+#include "testing/Eventually.h"
 #include "testing/x11/ChildProcess.h"
 #include "testing/x11/FakeClient.h"
 #include "testing/x11/VirtualDisplay.h"
@@ -51,16 +52,7 @@ fs::path BuildFolder() {
     return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
 }
 
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
+using melvora::testing::Eventually;
 
 // The X server with its windows, made once for every benchmark of the run.
 struct Desktop {

@@ -11,6 +11,7 @@
 #include "docking/NamedChildProcess.h"
 #include "docking/ProcessWindowLookup.h"
 #include "docking/XcbWindowSystem.h"
+#include "testing/Eventually.h"
 #include "testing/x11/FakeClient.h"
 #include "testing/x11/VirtualDisplay.h"
 #include "testing/x11/XWindowProbe.h"
@@ -25,18 +26,7 @@ using testing::ScreenRect;
 using testing::VirtualDisplay;
 using testing::XWindowProbe;
 
-// Polls until `condition` holds, for at most a few seconds; the window manager answers
-// asynchronously.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
+using testing::Eventually;
 
 class XcbWindowSystemTest : public ::testing::Test {
 protected:

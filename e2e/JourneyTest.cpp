@@ -18,6 +18,7 @@
 #include "e2e/FileTree.h"
 #include "e2e/ListRows.h"
 #include "e2e/PrimarySelection.h"
+#include "testing/Eventually.h"
 #include "testing/fake_service/FakeCatalogue.h"
 #include "testing/fake_service/FakeMusicService.h"
 #include "testing/x11/ChildProcess.h"
@@ -51,14 +52,7 @@ constexpr auto kStepLimit = 30s;
 constexpr auto kManyTicks = 500ms;
 
 bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kStepLimit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
+    return testing::Eventually(condition, kStepLimit);
 }
 
 struct Point {

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "testing/Eventually.h"
 #include "testing/fake_service/FakeMusicService.h"
 #include "testing/x11/ChildProcess.h"
 #include "testing/x11/FakeClient.h"
@@ -26,17 +27,7 @@ using testing::ScreenRect;
 using testing::VirtualDisplay;
 using testing::XWindowProbe;
 
-// Polls until `condition` holds; false after a generous while (a guard, not a measurement).
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
+using testing::Eventually;
 
 struct Point {
     int32_t x = 0;
