@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "app/tests/QtTestSupport.h"
 #include "docking/NullWindowSystem.h"
 #include "download/ActivateTrack.h"
 #include "download/RecordingPlayer.h"
 #include "e2e/FileTree.h"
-#include "e2e/MessageBoxRecorder.h"
 #include "search/SearchSongs.h"
 #include "testing/fake_service/FakeCatalogue.h"
 #include "testing/fake_service/FakeMusicService.h"
@@ -37,21 +37,11 @@ using testing::FakeMusicService;
 using testing::FileContent;
 using testing::FilesUnder;
 using testing::FileTree;
-using testing::MessageBoxRecorder;
+using testing::MessageBoxAnswerer;
 
-// Runs the event loop until `condition` holds; false after a generous while (a guard against
-// hanging, not a measurement). The 50 MB reply takes the longest.
+// A generous guard against hanging, not a measurement. The 50 MB reply takes the longest.
 bool ProcessEventsUntil(const std::function<bool()>& condition) {
-    QElapsedTimer guard;
-    guard.start();
-    while (!condition()) {
-        if (guard.elapsed() > 90000) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
+    return testing::ProcessEventsUntil(condition, 90000);
 }
 
 class HostileServiceTest : public ::testing::Test {
@@ -161,7 +151,7 @@ protected:
     RecordingPlayer m_player;
     fs::path m_root;
     fs::path m_musicFolder;
-    MessageBoxRecorder m_boxes{QMessageBox::Ok};
+    MessageBoxAnswerer m_boxes{QMessageBox::Ok};
     std::unique_ptr<MainWindow> m_window;
     QLineEdit* m_searchBox = nullptr;
     QTableWidget* m_list = nullptr;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "app/tests/QtTestSupport.h"
 #include "docking/NullWindowSystem.h"
 #include "search/SearchSongs.h"
 #include "testing/fake_service/FakeCatalogue.h"
@@ -31,19 +32,9 @@ using testing::FakeMusicService;
 using testing::HttpRequestHead;
 using Row = std::array<std::string, 5>;
 
-// Runs the event loop until `condition` holds; false after a generous while (a guard against
-// hanging, not a measurement).
+// A generous guard against hanging, not a measurement.
 bool ProcessEventsUntil(const std::function<bool()>& condition) {
-    QElapsedTimer guard;
-    guard.start();
-    while (!condition()) {
-        if (guard.elapsed() > 20000) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
+    return testing::ProcessEventsUntil(condition, 20000);
 }
 
 class SearchInWindowTest : public ::testing::Test {

@@ -44,7 +44,7 @@ public:
 
 private:
     int m_argc = 1;
-    char m_programName[10] = "app_tests";
+    char m_programName[11] = "qt_testing";
     std::array<char*, 2> m_argv{m_programName, nullptr};
     std::filesystem::path m_folder;
     std::unique_ptr<QApplication> m_application;
@@ -55,11 +55,11 @@ private:
 
 }  // namespace
 
-bool ProcessEventsUntil(const std::function<bool()>& condition) {
+bool ProcessEventsUntil(const std::function<bool()>& condition, int limitMs) {
     QElapsedTimer guard;
     guard.start();
     while (!condition()) {
-        if (guard.elapsed() > 10000) {
+        if (guard.elapsed() > limitMs) {
             return false;
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -16,8 +16,8 @@ Widget* FindControl(const QObject& parent, const char* objectName) {
 }
 
 // Runs the GUI thread's event loop until `condition` holds; false when it still does not after
-// a generous while (a guard against hanging, not a measurement).
-bool ProcessEventsUntil(const std::function<bool()>& condition);
+// `limitMs` (a guard against hanging, not a measurement).
+bool ProcessEventsUntil(const std::function<bool()>& condition, int limitMs = 10000);
 
 // Lets the event loop run for a short while, so queued calls that are going to run do run.
 void ProcessEventsBriefly();
@@ -39,6 +39,7 @@ public:
     explicit MessageBoxAnswerer(QMessageBox::StandardButton answer);
 
     [[nodiscard]] const std::vector<Seen>& Boxes() const { return m_boxes; }
+    void Forget() { m_boxes.clear(); }
 
 private:
     void AnswerActiveBox();
