@@ -25,7 +25,8 @@ std::shared_ptr<TaskSession> GuiThreadSession() {
 
 }  // namespace
 
-MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks)
+MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks,
+                       const std::filesystem::path& musicFolder)
     : m_widgets(BuildMainWindowLayout(*this)),
       m_controls(this, m_widgets.controls, GuiThreadSession()),
       m_windowSystem(windowSystem),
@@ -45,7 +46,7 @@ MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackH
         SearchBoxKeyPressed(keyCode, shiftState);
     });
 
-    MainWindowCreated();
+    MainWindowCreated(musicFolder);
     SetTimerPeriod(1);
 }
 

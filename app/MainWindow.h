@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "app/ProgramVariables.h"
 #include "app/QtControls.h"
 #include "app/SearchRunner.h"
+#include "app/StartUp.h"
 #include "app/controls/Controls.h"
 #include "docking/AlwaysOnTopSwitch.h"
 #include "docking/ProcessNameReader.h"
@@ -36,7 +38,9 @@ public:
         std::function<void()> stop;
     };
 
-    MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks = {});
+    // `musicFolder` is made when the window is created; by default the one this run would choose.
+    MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks = {},
+               const std::filesystem::path& musicFolder = MusicFolderOfThisRun());
     ~MainWindow() override;
 
     // The control operations, for code running on the GUI thread.

@@ -86,8 +86,8 @@ void MakeMusicFolder(const std::filesystem::path& musicFolder) {
     CreateFolders(musicFolder.string());
 }
 
-void MainWindowCreated() {
-    MakeMusicFolder(MusicFolderOfThisRun());
+void MainWindowCreated(const std::filesystem::path& musicFolder) {
+    MakeMusicFolder(musicFolder);
 }
 
 }  // namespace melvora

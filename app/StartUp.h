@@ -20,8 +20,7 @@ bool CreateFolderPath(const Text& path);
 
 // Where this run keeps its songs (see ChooseMusicFolder). Start-up has made the program's folder
 // current, so the current directory stands for it: "MP3" there when it is writable, else in the
-// user's music folder. The window's created event and the downloads both ask this, and get the
-// same answer as long as the environment and the user's folder settings stay as they are.
+// user's music folder. Start-up asks once and hands the answer to the window and the downloads.
 std::filesystem::path MusicFolderOfThisRun();
 
 // Creates `musicFolder` with every missing parent unless it is a directory already. A file in
@@ -29,6 +28,6 @@ std::filesystem::path MusicFolderOfThisRun();
 void MakeMusicFolder(const std::filesystem::path& musicFolder);
 
 // The window's created event: makes sure the music folder of this run exists.
-void MainWindowCreated();
+void MainWindowCreated(const std::filesystem::path& musicFolder);
 
 }  // namespace melvora

@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
     const Endpoints endpoints = Endpoints::FromEnvironment();
     const std::unique_ptr<WindowSystem> windowSystem = ConnectWindowSystem();
 
-    // The folder the window's created event makes: beside the program, or in the user's music
-    // folder for an installed copy that the user cannot write beside.
+    // Chosen once: beside the program, or in the user's music folder for an installed copy that
+    // the user cannot write beside. The window's created event makes it; downloads go there.
     const std::filesystem::path musicFolder = MusicFolderOfThisRun();
     download::Mpg123SdlPlayer player;
 
@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
                  [&musicFolder, &player](Controls& controls, const CancellationToken& token) {
                      download::ActivateTrack(controls, musicFolder, player, &token);
                  },
-             .stop = [&player] { download::StopPlayback(player); }});
+             .stop = [&player] { download::StopPlayback(player); }},
+            musicFolder);
         window.UseProgramVariables(*variables);
         window.show();
         exitCode = QApplication::exec();

@@ -80,20 +80,20 @@ TEST_F(StartUpTest, CreateFolderPathFailsWhereAFileIsInTheWay) {
 }
 
 TEST_F(StartUpTest, MainWindowCreatedMakesTheMusicFolder) {
-    MainWindowCreated();
+    MainWindowCreated(MusicFolderOfThisRun());
     EXPECT_TRUE(fs::is_directory("MP3"));
 }
 
 TEST_F(StartUpTest, MainWindowCreatedLeavesAnExistingMusicFolderAlone) {
     fs::create_directories("MP3");
     WriteFile("MP3/song.mp3");
-    MainWindowCreated();
+    MainWindowCreated(MusicFolderOfThisRun());
     EXPECT_TRUE(fs::is_regular_file("MP3/song.mp3"));
 }
 
 TEST_F(StartUpTest, MainWindowCreatedQuietlyLeavesAFileNamedLikeTheFolder) {
     WriteFile("MP3");
-    MainWindowCreated();
+    MainWindowCreated(MusicFolderOfThisRun());
     EXPECT_TRUE(fs::is_regular_file("MP3"));
     std::ifstream file("MP3");
     std::string content;
