@@ -133,18 +133,26 @@ public:
         for (int attempt = 0; attempt < 3; ++attempt) {
             RequestPosition(left, top);
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-            std::optional<std::pair<int32_t, int32_t>> placed;
+            // Plain values rather than an optional pair: GCC's -Wmaybe-uninitialized misreads
+            // the latter under -fsanitize=thread.
+            bool placed = false;
+            int32_t placedLeft = 0;
+            int32_t placedTop = 0;
             while (std::chrono::steady_clock::now() < deadline) {
-                placed = FrameOrigin();
-                if (placed && placed->first == left && placed->second == top) {
-                    return;
+                if (const auto origin = FrameOrigin()) {
+                    placed = true;
+                    placedLeft = origin->first;
+                    placedTop = origin->second;
+                    if (placedLeft == left && placedTop == top) {
+                        return;
+                    }
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
             if (placed) {
                 // Shift the request by the error the manager made.
-                left += left - placed->first;
-                top += top - placed->second;
+                left += left - placedLeft;
+                top += top - placedTop;
             }
         }
     }
