@@ -17,23 +17,6 @@ using testing::Reply;
 using namespace test;
 using PlayerCall = RecordingPlayer::Call;
 
-Reply FullReply(std::string body) {
-    Reply reply;
-    reply.body = std::move(body);
-    return reply;
-}
-
-Reply PartialReply(const std::string& body, std::size_t from) {
-    Reply reply;
-    reply.status = 206;
-    reply.reason = "Partial Content";
-    reply.headers = {{"Content-Range", "bytes " + std::to_string(from) + "-" +
-                                           std::to_string(body.size() - 1) + "/" +
-                                           std::to_string(body.size())}};
-    reply.body = body.substr(from);
-    return reply;
-}
-
 class ActivateTrackTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directory(m_music); }

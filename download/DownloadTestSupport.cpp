@@ -66,4 +66,21 @@ std::string ExpectedRequest(std::string_view hostPort, std::string_view target,
     return request.str();
 }
 
+testing::Reply FullReply(std::string body) {
+    testing::Reply reply;
+    reply.body = std::move(body);
+    return reply;
+}
+
+testing::Reply PartialReply(const std::string& body, std::size_t from) {
+    testing::Reply reply;
+    reply.status = 206;
+    reply.reason = "Partial Content";
+    reply.headers = {{"Content-Range", "bytes " + std::to_string(from) + "-" +
+                                           std::to_string(body.size() - 1) + "/" +
+                                           std::to_string(body.size())}};
+    reply.body = body.substr(from);
+    return reply;
+}
+
 }  // namespace melvora::download::test

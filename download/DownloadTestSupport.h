@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "testing/LoopbackServer.h"
+
 namespace melvora::download::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -37,5 +39,10 @@ std::string MakeBody(std::size_t size, uint32_t seed);
 // block as lines and the blank line, byte for byte.
 std::string ExpectedRequest(std::string_view hostPort, std::string_view target,
                             std::string_view headerBlock);
+
+// A 200 reply carrying the whole body.
+testing::Reply FullReply(std::string body);
+// A 206 reply carrying `body` from byte `from` on, with its Content-Range.
+testing::Reply PartialReply(const std::string& body, std::size_t from);
 
 }  // namespace melvora::download::test

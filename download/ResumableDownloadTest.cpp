@@ -20,23 +20,6 @@ using namespace test;
 
 constexpr std::chrono::seconds kWait{10};
 
-Reply FullReply(std::string body) {
-    Reply reply;
-    reply.body = std::move(body);
-    return reply;
-}
-
-Reply PartialReply(const std::string& body, std::size_t from) {
-    Reply reply;
-    reply.status = 206;
-    reply.reason = "Partial Content";
-    reply.headers = {{"Content-Range", "bytes " + std::to_string(from) + "-" +
-                                           std::to_string(body.size() - 1) + "/" +
-                                           std::to_string(body.size())}};
-    reply.body = body.substr(from);
-    return reply;
-}
-
 Reply StatusReply(int status, std::string reason, std::string body,
                   std::vector<std::pair<std::string, std::string>> headers = {}) {
     Reply reply;

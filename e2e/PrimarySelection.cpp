@@ -6,18 +6,9 @@
 #include <cstring>
 #include <thread>
 
+#include "testing/x11/XcbTestSupport.h"
+
 namespace melvora::testing {
-
-namespace {
-
-// xcb replies and events are malloc'd; this frees them on every path.
-struct FreeDeleter {
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeDeleter>;
-
-}  // namespace
 
 class PrimarySelection::Connection {
 public:
@@ -27,17 +18,14 @@ public:
         if (xcb_connection_has_error(m_connection) != 0) {
             return;
         }
-        xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-        for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-            xcb_screen_next(&screens);
-        }
-        if (screens.rem == 0) {
+        const xcb_screen_t* screen = ScreenOf(m_connection, screenNumber);
+        if (screen == nullptr) {
             return;
         }
         // An unmapped window of our own, to own the selection and receive the converted text.
         m_window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screens.data->root, 0, 0, 1,
-                          1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
         m_utf8 = Atom("UTF8_STRING");
         m_property = Atom("MELVORA_TEST_SELECTION");
         xcb_flush(m_connection);

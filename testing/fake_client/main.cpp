@@ -24,13 +24,11 @@
 #include <string>
 #include <thread>
 
+#include "testing/x11/XcbTestSupport.h"
+
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeDeleter>;
+using melvora::testing::ReplyPtr;
 
 struct Frame {
     int32_t left = 100;
@@ -54,11 +52,7 @@ public:
         if (xcb_connection_has_error(m_connection) != 0) {
             return;
         }
-        xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-        for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-            xcb_screen_next(&screens);
-        }
-        m_screen = screens.rem > 0 ? screens.data : nullptr;
+        m_screen = melvora::testing::ScreenOf(m_connection, screenNumber);
     }
     ~Display() { xcb_disconnect(m_connection); }
     Display(const Display&) = delete;

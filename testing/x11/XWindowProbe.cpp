@@ -7,18 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "testing/x11/XcbTestSupport.h"
+
 namespace melvora::testing {
-
-namespace {
-
-// xcb replies are malloc'd; this frees them on every path.
-struct FreeDeleter {
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeDeleter>;
-
-}  // namespace
 
 class XWindowProbe::Connection {
 public:
@@ -28,13 +19,7 @@ public:
         if (xcb_connection_has_error(m_connection) != 0) {
             return;
         }
-        xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-        for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
-            xcb_screen_next(&screens);
-        }
-        if (screens.rem > 0) {
-            m_screen = screens.data;
-        }
+        m_screen = ScreenOf(m_connection, screenNumber);
     }
     ~Connection() { xcb_disconnect(m_connection); }
     Connection(const Connection&) = delete;
