@@ -8,27 +8,21 @@
 #include <QWindow>
 #include <utility>
 
+#include "app/ControlOperations.h"
 #include "app/KeyPressFilter.h"
+#include "app/MessageBox.h"
+#include "app/QtText.h"
 #include "app/StartUp.h"
+#include "app/WindowSearchReport.h"
+#include "app/WindowTrackReport.h"
+#include "app/presentation/MessageTexts.h"
 #include "docking/DockingStep.h"
 
 namespace melvora {
 
-using namespace literals;
-
-namespace {
-
-// The calls a window makes from its own thread can never be cancelled.
-std::shared_ptr<TaskSession> GuiThreadSession() {
-    return std::make_shared<TaskSession>();
-}
-
-}  // namespace
-
 MainWindow::MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks,
                        const std::filesystem::path& musicFolder)
     : m_widgets(BuildMainWindowLayout(*this)),
-      m_controls(this, m_widgets.controls, GuiThreadSession()),
       m_windowSystem(windowSystem),
       m_alwaysOnTop(windowSystem),
       m_timer([this] { DockTimerTick(); }),
@@ -73,17 +67,20 @@ void MainWindow::SetTimerPeriod(int32_t milliseconds) {
 }
 
 void MainWindow::StartSearch() {
-    if (m_controls.SearchText().empty()) {
+    const Text keyword = FromQString(m_widgets.controls.searchBox->text());
+    if (keyword.empty()) {
         SetTimerPeriod(0);
         SetAlwaysOnTop(false);
-        m_controls.ShowMessageBox("请输入要搜索的内容"_gbk, "提示"_gbk, kMessageBoxOk);
+        ShowModalMessageBox(ToQString(EmptySearchMessage()), ToQString(EmptySearchCaption()),
+                            kMessageBoxOk);
         return;
     }
     SetTimerPeriod(1);
     m_searchRunner.Start([guiObject = static_cast<QObject*>(this), widgets = m_widgets.controls,
-                          body = m_searchBody](const std::shared_ptr<TaskSession>& session) {
-        QtControls controls(guiObject, widgets, session);
-        body(controls, session->Token());
+                          body = m_searchBody,
+                          keyword](const std::shared_ptr<TaskSession>& session) {
+        WindowSearchReport report(guiObject, widgets, session);
+        body(keyword, report, session->Token());
     });
 }
 
@@ -111,11 +108,17 @@ void MainWindow::ActivateTrack() {
     if (!m_tracks.activate) {
         return;
     }
+    if (IsDownloading()) {
+        return;
+    }
+    // The activated row is read now: whatever the selection turns into during the download,
+    // the download stays the one asked for.
     m_downloadRunner.TryStart(
         [guiObject = static_cast<QObject*>(this), widgets = m_widgets.controls,
+         track = SelectedTrack(m_widgets.controls),
          activate = m_tracks.activate](const std::shared_ptr<TaskSession>& session) {
-            QtControls controls(guiObject, widgets, session);
-            activate(controls, session->Token());
+            WindowTrackReport report(guiObject, widgets, session);
+            activate(track, report, session->Token());
         });
 }
 
@@ -126,10 +129,10 @@ void MainWindow::StopPlayback() {
 }
 
 void MainWindow::DockTimerTick() {
-    const std::optional<FramePosition> place = DockingStep(
-        m_widgets.controls.docking->isChecked(), static_cast<NativeWindowId>(winId()),
-        m_windowSystem, m_processNames, m_alwaysOnTop,
-        {.targetRect = m_variables->targetRect, .collectedWindows = m_variables->collectedWindows});
+    const std::optional<FramePosition> place =
+        DockingStep(m_widgets.controls.docking->isChecked(), static_cast<NativeWindowId>(winId()),
+                    m_windowSystem, m_processNames, m_alwaysOnTop,
+                    {.targetRect = m_targetRect, .collectedWindows = m_collectedWindows});
     // The tick runs a hundred times a second: a frame already in place is not moved again.
     if (place && pos() != QPoint(place->left, place->top)) {
         move(place->left, place->top);

@@ -5,18 +5,21 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "activation/ActivateTrack.h"
 #include "app/DockTimer.h"
 #include "app/DownloadRunner.h"
 #include "app/MainWindowLayout.h"
-#include "app/ProgramVariables.h"
-#include "app/QtControls.h"
 #include "app/SearchRunner.h"
 #include "app/StartUp.h"
-#include "app/controls/Controls.h"
 #include "docking/AlwaysOnTopSwitch.h"
 #include "docking/ProcessNameReader.h"
+#include "docking/TargetRect.h"
+#include "docking/WindowEntry.h"
 #include "docking/WindowSystem.h"
+#include "report/SearchReport.h"
+#include "report/TrackReport.h"
 #include "text/Cancellation.h"
 
 namespace melvora {
@@ -26,15 +29,18 @@ namespace melvora {
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // The body of one search task; it reaches the window only through `controls`.
-    using SearchBody =
-        std::function<void(Controls& controls, const CancellationToken& cancellation)>;
+    // The body of one search task for the keyword in the search box; it reaches the window
+    // only through `report`.
+    using SearchBody = std::function<void(const Text& keyword, SearchReport& report,
+                                          const CancellationToken& cancellation)>;
 
     // What a double-click on a row and the stop button do: download and play the selected
     // song, and stop playing. The activation runs on a worker thread and reaches the window
-    // only through `controls`; stopping runs on the GUI thread.
+    // only through `report`; stopping runs on the GUI thread.
     struct TrackHandlers {
-        std::function<void(Controls& controls, const CancellationToken& cancellation)> activate;
+        std::function<void(const activation::TrackRequest& track, TrackReport& report,
+                           const CancellationToken& cancellation)>
+            activate;
         std::function<void()> stop;
     };
 
@@ -42,9 +48,6 @@ public:
     MainWindow(WindowSystem& windowSystem, SearchBody searchBody, TrackHandlers tracks = {},
                const std::filesystem::path& musicFolder = MusicFolderOfThisRun());
     ~MainWindow() override;
-
-    // The control operations, for code running on the GUI thread.
-    Controls& GuiControls() { return m_controls; }
 
     // Window operations; GUI thread only. Left and top place the outer frame in screen pixels.
     void SetLeft(int32_t left);
@@ -65,10 +68,6 @@ public:
     void EndDownload();
     [[nodiscard]] bool IsDownloading() const { return m_downloadRunner.IsRunning(); }
 
-    // The program-wide variables the docking tick works on (TargetRect, the collected window
-    // list). Until start-up hands them over the window uses a set of its own.
-    void UseProgramVariables(ProgramVariables& variables) { m_variables = &variables; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -83,12 +82,13 @@ private:
     void DockTimerTick();
 
     MainWindowWidgets m_widgets;
-    QtControls m_controls;
     WindowSystem& m_windowSystem;
     ProcessNameReader m_processNames;
     AlwaysOnTopSwitch m_alwaysOnTop;
-    ProgramVariables m_ownVariables;
-    ProgramVariables* m_variables = &m_ownVariables;
+    // What the docking tick works on: the client's window as it last found it, and the window
+    // list of one lookup.
+    TargetRect m_targetRect;
+    std::vector<WindowEntry> m_collectedWindows;
     DockTimer m_timer;
     SearchBody m_searchBody;
     TrackHandlers m_tracks;

@@ -3,9 +3,22 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/controls/Controls.h"
-
 namespace melvora {
+
+// Buttons a message box can report, numbered as the classic message-box API numbers them.
+enum class MessageBoxButton : int32_t {
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
+
+// Message-box style words: a lone OK button, or Yes and No with the question icon.
+inline constexpr uint32_t kMessageBoxOk = 0x00;
+inline constexpr uint32_t kMessageBoxYesNoQuestion = 0x24;
 
 // Shows a message box modal to the whole application and owned by no window, and returns the
 // button pressed. `style` is the classic style word: its low four bits choose the buttons (0 OK,

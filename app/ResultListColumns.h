@@ -20,6 +20,17 @@ inline constexpr std::array<ResultListColumn, 5> kResultListColumns{{
     {"地址", 500},
 }};
 
+// The columns by number, as the result list's cells are addressed.
+inline constexpr int kSongNameColumn = 0;
+inline constexpr int kSingerNameColumn = 1;
+inline constexpr int kFileHashColumn = 2;
+inline constexpr int kIdColumn = 3;
+inline constexpr int kPlayAddressColumn = 4;
+
+// The two parts of the status bar 状态条1: the song count, and the download's progress.
+inline constexpr int kCountPart = 0;
+inline constexpr int kProgressPart = 1;
+
 // The song name reads from the left; every other column is centred, in the header and the cells.
 inline Qt::Alignment ResultListColumnAlignment(int column) {
     return column == 0 ? (Qt::AlignLeft | Qt::AlignVCenter) : Qt::AlignCenter;

@@ -4,15 +4,12 @@
 #include <memory>
 
 #include "app/ChineseFont.h"
-#include "app/MainWindow.h"
-#include "app/ProgramVariables.h"
+#include "app/Program.h"
 #include "app/StartUp.h"
 #include "docking/NullWindowSystem.h"
 #include "docking/XcbWindowSystem.h"
-#include "download/ActivateTrack.h"
 #include "download/Mpg123SdlPlayer.h"
 #include "search/Endpoints.h"
-#include "search/SearchSongs.h"
 
 namespace {
 
@@ -42,36 +39,18 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     UseChineseFont();
 
-    auto variables = std::make_unique<ProgramVariables>();
-    const Endpoints endpoints = Endpoints::FromEnvironment();
     const std::unique_ptr<WindowSystem> windowSystem = ConnectWindowSystem();
-
-    // Chosen once: beside the program, or in the user's music folder for an installed copy that
-    // the user cannot write beside. The window's created event makes it; downloads go there.
-    const std::filesystem::path musicFolder = MusicFolderOfThisRun();
     download::Mpg123SdlPlayer player;
-
-    int exitCode = 0;
-    {
-        MainWindow window(
-            *windowSystem,
-            [&variables, &endpoints](Controls& controls, const CancellationToken& token) {
-                SearchSongs(controls, variables->lastResponseText, endpoints, token);
-            },
-            {.activate =
-                 [&musicFolder, &player](Controls& controls, const CancellationToken& token) {
-                     download::ActivateTrack(controls, musicFolder, player, &token);
-                 },
-             .stop = [&player] { download::StopPlayback(player); }},
-            musicFolder);
-        window.UseProgramVariables(*variables);
-        window.show();
-        exitCode = QApplication::exec();
-        // Closing the window has cancelled and joined the search; this makes sure of it before
-        // the variables it writes are released.
-        window.EndDownload();
-        window.EndSearches();
-    }
-    variables.reset();
+    // Chosen once: beside the program, or in the user's music folder for an installed copy that
+    // the user cannot write beside.
+    Program program({.windowSystem = *windowSystem,
+                     .endpoints = Endpoints::FromEnvironment(),
+                     .musicFolder = MusicFolderOfThisRun(),
+                     .player = player});
+    program.Window().show();
+    const int exitCode = QApplication::exec();
+    // Closing the window has cancelled and joined the tasks; this makes sure of it before the
+    // player and the search they use go.
+    program.End();
     return exitCode;
 }

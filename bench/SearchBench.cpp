@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "http/HttpFetch.h"
-#include "search/SearchSongs.h"
 #include "search/SearchUrls.h"
-#include "testing/InMemoryControls.h"
+#include "search/SongSearch.h"
+#include "testing/RecordingSearchReport.h"
 
 extern char** environ;
 
@@ -141,12 +141,11 @@ void Measure(benchmark::State& state, Body body) {
 
 void BM_SearchThirtyHits(benchmark::State& state) {
     Measure(state, [&state](const melvora::Endpoints& endpoints) {
-        melvora::testing::InMemoryControls controls;
-        controls.SetSearchText("thirty");
-        Text lastResponseText;
+        melvora::testing::RecordingSearchReport report;
+        melvora::SongSearch search(endpoints);
         const melvora::CancellationToken cancellation;
-        melvora::SearchSongs(controls, lastResponseText, endpoints, cancellation);
-        if (controls.RowCount() != 30) {
+        search.SearchSongs("thirty", report, cancellation);
+        if (report.RowCount() != 30) {
             state.SkipWithError("the search did not fill 30 rows");
         }
     });

@@ -6,17 +6,14 @@
 #include <thread>
 #include <vector>
 
-#include "download/ActivateTrack.h"
 #include "download/DownloadTestSupport.h"
 #include "download/Mp3Decoder.h"
 #include "download/Mpg123SdlPlayer.h"
-#include "testing/InMemoryControls.h"
 #include "testing/LoopbackServer.h"
 
 namespace melvora::download {
 namespace {
 
-using namespace literals;
 using namespace test;
 
 const std::filesystem::path kOneSecondTone = MELVORA_TONE_1S_MP3;
@@ -181,30 +178,6 @@ TEST_F(Mpg123SdlPlayerTest, WithoutASoundDeviceItPlaysIntoTheDummyDriver) {
     EXPECT_STREQ(getenv("SDL_AUDIODRIVER"), "dummy");
     player.Stop();
     EXPECT_FALSE(player.IsPlaying());
-}
-
-TEST_F(Mpg123SdlPlayerTest, AnActivatedTrackIsDownloadedAndPlayed) {
-    const std::string mp3 = ReadWholeFile(kOneSecondTone);
-    ASSERT_FALSE(mp3.empty());
-    testing::LoopbackServer server;
-    testing::Reply reply;
-    reply.body = mp3;
-    server.Enqueue(reply);
-    testing::InMemoryControls controls;
-    const int32_t row = controls.AppendRow();
-    controls.SetCellText(row, 0, "tone");
-    controls.SetCellText(row, 4, Text(server.Url("/tone.mp3")));
-    controls.SetSelection(row);
-    const auto music = m_folder.Path() / "MP3";
-    std::filesystem::create_directory(music);
-    const auto sound = SendSoundTo("sound.raw");
-    Mpg123SdlPlayer player;
-
-    ActivateTrack(controls, music, player);
-    player.WaitUntilFinished();
-
-    EXPECT_EQ(controls.StatusText(1), "正在播放：[tone.mp3]"_gbk);
-    EXPECT_TRUE(IsTrackWithSilenceAround(ReadWholeFile(sound), DecodeWhole(kOneSecondTone)));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "download/DownloadMessages.h"
 #include "download/LocalFile.h"
 #include "download/ReplyDecision.h"
 #include "http/Curl.h"
@@ -295,34 +294,30 @@ bool Configure(CURL* easy, const Text& address, const curl::HeaderList& headers,
            Set(easy, CURLOPT_XFERINFODATA, &transfer) && Set(easy, CURLOPT_NOPROGRESS, 0L);
 }
 
-void Report(Controls& controls, Failure failure) {
+DownloadOutcome OutcomeOf(Failure failure) {
     switch (failure) {
-        case Failure::CannotOpenUrl:
-            controls.ShowMessageBox(CannotOpenUrlMessage());
-            return;
-        case Failure::CannotOpenLocalFile:
-            controls.ShowMessageBox(CannotOpenLocalFileMessage());
-            return;
-        case Failure::Read:
-            controls.ShowMessageBox(ReadErrorMessage());
-            return;
-        case Failure::Write:
-            controls.ShowMessageBox(WriteErrorMessage());
-            return;
         case Failure::None:
+            return DownloadOutcome::Done;
+        case Failure::CannotOpenUrl:
+            return DownloadOutcome::CannotOpenUrl;
+        case Failure::CannotOpenLocalFile:
+            return DownloadOutcome::CannotOpenLocalFile;
+        case Failure::Read:
+            return DownloadOutcome::ReadError;
+        case Failure::Write:
+            return DownloadOutcome::WriteError;
         case Failure::Cancelled:
-            return;
+            return DownloadOutcome::Cancelled;
     }
+    return DownloadOutcome::InternetError;
 }
 
 }  // namespace
 
-int32_t ResumableDownload(Controls& controls, const Text& address,
-                          const std::filesystem::path& localPath,
-                          const DownloadProgressRoutine& progress, int32_t offset, ResumeMode mode,
-                          const CancellationToken* cancellation) {
+DownloadOutcome ResumableDownload(const DownloadRequest& request) {
+    const auto& [address, localPath, offset, mode, progress, cancellation] = request;
     if (cancellation != nullptr && cancellation->IsCancelled()) {
-        return kDownloadFailed;
+        return DownloadOutcome::Cancelled;
     }
     const std::string agent = AgentText();
     // Declared before the handle, so they outlive it.
@@ -334,19 +329,12 @@ int32_t ResumableDownload(Controls& controls, const Text& address,
     Transfer transfer(localPath, progress, offset, mode, cancellation);
     curl::EasyHandle easy(curl::EnsureGlobalInit() ? curl_easy_init() : nullptr);
     if (!easy || !headersReady || !Configure(easy.get(), address, headers, agent, transfer)) {
-        controls.ShowMessageBox(InternetErrorMessage());
-        return kDownloadFailed;
+        return DownloadOutcome::InternetError;
     }
     if (!IsWebAddress(address)) {
-        Report(controls, Failure::CannotOpenUrl);
-        return kDownloadFailed;
+        return DownloadOutcome::CannotOpenUrl;
     }
-    const Failure failure = transfer.Finish(curl_easy_perform(easy.get()));
-    if (failure != Failure::None) {
-        Report(controls, failure);
-        return kDownloadFailed;
-    }
-    return kDownloadSucceeded;
+    return OutcomeOf(transfer.Finish(curl_easy_perform(easy.get())));
 }
 
 }  // namespace melvora::download

@@ -18,13 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "app/Program.h"
 #include "app/tests/QtTestSupport.h"
 #include "docking/NullWindowSystem.h"
-#include "download/ActivateTrack.h"
 #include "download/RecordingPlayer.h"
 #include "e2e/FileTree.h"
-#include "search/SearchSongs.h"
 #include "testing/fake_service/FakeCatalogue.h"
 #include "testing/fake_service/FakeMusicService.h"
 
@@ -56,17 +54,12 @@ protected:
         m_musicFolder = m_root / "a" / "b" / "MP3";
         fs::create_directories(m_musicFolder);
 
-        m_window = std::make_unique<MainWindow>(
-            m_windowSystem,
-            [this](Controls& controls, const CancellationToken& cancellation) {
-                SearchSongs(controls, m_lastResponseText, m_endpoints, cancellation);
-            },
-            MainWindow::TrackHandlers{
-                .activate =
-                    [this](Controls& controls, const CancellationToken& cancellation) {
-                        download::ActivateTrack(controls, m_musicFolder, m_player, &cancellation);
-                    },
-                .stop = [this] { download::StopPlayback(m_player); }});
+        // Wired as the program wires itself, with a player that only keeps a log.
+        m_program = std::make_unique<Program>(ProgramParts{.windowSystem = m_windowSystem,
+                                                           .endpoints = m_endpoints,
+                                                           .musicFolder = m_musicFolder,
+                                                           .player = m_player});
+        m_window = &m_program->Window();
         m_window->show();
         m_searchBox = m_window->findChild<QLineEdit*>(QString::fromUtf8("搜索框"));
         m_list = m_window->findChild<QTableWidget*>(QString::fromUtf8("歌曲超级列表框"));
@@ -77,11 +70,8 @@ protected:
     }
 
     void TearDown() override {
-        if (m_window) {
-            m_window->EndDownload();
-            m_window->EndSearches();
-            m_window.reset();
-        }
+        m_program.reset();
+        m_window = nullptr;
         std::error_code ignored;
         fs::remove_all(m_root, ignored);
     }
@@ -146,13 +136,13 @@ protected:
     static inline int m_testNumber = 0;
     FakeMusicService m_service;
     Endpoints m_endpoints;
-    Text m_lastResponseText;
     NullWindowSystem m_windowSystem;
     RecordingPlayer m_player;
     fs::path m_root;
     fs::path m_musicFolder;
     MessageBoxAnswerer m_boxes{QMessageBox::Ok};
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Program> m_program;
+    MainWindow* m_window = nullptr;
     QLineEdit* m_searchBox = nullptr;
     QTableWidget* m_list = nullptr;
     QLabel* m_countPart = nullptr;

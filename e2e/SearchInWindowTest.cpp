@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "app/Program.h"
 #include "app/tests/QtTestSupport.h"
 #include "docking/NullWindowSystem.h"
-#include "search/SearchSongs.h"
+#include "download/RecordingPlayer.h"
 #include "testing/fake_service/FakeCatalogue.h"
 #include "testing/fake_service/FakeMusicService.h"
 
@@ -43,10 +43,12 @@ protected:
         ASSERT_TRUE(m_service.Start());
         m_endpoints.searchHost = m_service.HostAndPort();
         m_endpoints.playHost = m_service.HostAndPort();
-        m_window = std::make_unique<MainWindow>(
-            m_windowSystem, [this](Controls& controls, const CancellationToken& cancellation) {
-                SearchSongs(controls, m_lastResponseText, m_endpoints, cancellation);
-            });
+        // Wired as the program wires itself; nothing is played.
+        m_program = std::make_unique<Program>(ProgramParts{.windowSystem = m_windowSystem,
+                                                           .endpoints = m_endpoints,
+                                                           .musicFolder = "MP3",
+                                                           .player = m_player});
+        m_window = &m_program->Window();
         m_window->show();
         m_searchBox = m_window->findChild<QLineEdit*>(QString::fromUtf8("搜索框"));
         m_list = m_window->findChild<QTableWidget*>(QString::fromUtf8("歌曲超级列表框"));
@@ -57,10 +59,8 @@ protected:
     }
 
     void TearDown() override {
-        if (m_window) {
-            m_window->EndSearches();
-            m_window.reset();
-        }
+        m_program.reset();
+        m_window = nullptr;
     }
 
     // Replaces the box's text the way an input method does (a typed Chinese word arrives as one
@@ -117,9 +117,10 @@ protected:
 
     FakeMusicService m_service;
     Endpoints m_endpoints;
-    Text m_lastResponseText;
+    download::RecordingPlayer m_player;
     NullWindowSystem m_windowSystem;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Program> m_program;
+    MainWindow* m_window = nullptr;
     QLineEdit* m_searchBox = nullptr;
     QTableWidget* m_list = nullptr;
     QLabel* m_countPart = nullptr;

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <filesystem>
 
+#include "app/ControlOperations.h"
 #include "app/MainWindow.h"
 #include "app/tests/QtTestSupport.h"
 #include "docking/FakeWindowSystem.h"
@@ -33,7 +34,8 @@ QString AccessibleName(QWidget* widget) {
 
 class MainWindowLayoutTest : public ::testing::Test {
 protected:
-    MainWindowLayoutTest() : m_window(m_windowSystem, [](Controls&, const CancellationToken&) {}) {
+    MainWindowLayoutTest()
+        : m_window(m_windowSystem, [](const Text&, SearchReport&, const CancellationToken&) {}) {
         m_window.show();
     }
 
@@ -87,8 +89,6 @@ TEST_F(MainWindowLayoutTest, EveryControlSitsAtItsPlaceWithItsStartText) {
 TEST_F(MainWindowLayoutTest, BothCheckBoxesAreTickedAtStart) {
     EXPECT_TRUE(FindControl<QCheckBox>(m_window, "选择框1")->isChecked());
     EXPECT_TRUE(FindControl<QCheckBox>(m_window, "选择框2")->isChecked());
-    EXPECT_TRUE(m_window.GuiControls().IsPlayAfterDownloadChecked());
-    EXPECT_TRUE(m_window.GuiControls().IsDockingChecked());
 }
 
 TEST_F(MainWindowLayoutTest, TheListHasItsColumnsAlignedInHeaderAndCells) {
@@ -106,8 +106,9 @@ TEST_F(MainWindowLayoutTest, TheListHasItsColumnsAlignedInHeaderAndCells) {
     };
     auto* list = FindControl<QTableWidget>(m_window, "歌曲超级列表框");
     ASSERT_EQ(list->columnCount(), 5);
-    Controls& controls = m_window.GuiControls();
-    const int32_t row = controls.AppendRow();
+    const ControlWidgets widgets = testing::WidgetsOf(m_window);
+    AppendHitRow(widgets, {});
+    const int32_t row = 0;
     for (int column = 0; column < 5; ++column) {
         SCOPED_TRACE(column);
         const Column& expected = columns[column];
@@ -116,7 +117,7 @@ TEST_F(MainWindowLayoutTest, TheListHasItsColumnsAlignedInHeaderAndCells) {
         EXPECT_EQ(header->text().toUtf8().toStdString(), expected.title);
         EXPECT_EQ(list->columnWidth(column), expected.width);
         EXPECT_EQ(Qt::Alignment(header->textAlignment()), expected.alignment);
-        controls.SetCellText(row, column, "x");
+        SetCellText(widgets, row, column, "x");
         EXPECT_EQ(Qt::Alignment(list->item(row, column)->textAlignment()), expected.alignment);
     }
 }
@@ -143,8 +144,8 @@ TEST_F(MainWindowLayoutTest, TheStatusBarHasTwoBorderlessPartsAndNoSizeGrip) {
     }
     EXPECT_TRUE(m_window.findChildren<QSizeGrip*>().isEmpty());
 
-    m_window.GuiControls().SetStatusText(0, "歌曲数量：30"_gbk);
-    m_window.GuiControls().SetStatusText(1, "下载完成"_gbk);
+    SetStatusText(testing::WidgetsOf(m_window), 0, "歌曲数量：30"_gbk);
+    SetStatusText(testing::WidgetsOf(m_window), 1, "下载完成"_gbk);
     EXPECT_EQ(parts[0]->text(), Utf8("歌曲数量：30"));
     EXPECT_EQ(parts[1]->text(), Utf8("下载完成"));
 }
@@ -165,7 +166,7 @@ TEST_F(MainWindowLayoutTest, ScreenReadersCanReadEveryControl) {
                   Utf8(expected.accessibleName));
     }
     // A status part's text is what a screen reader reads out.
-    m_window.GuiControls().SetStatusText(1, "正在下载"_gbk);
+    SetStatusText(testing::WidgetsOf(m_window), 1, "正在下载"_gbk);
     auto* bar = FindControl<QWidget>(m_window, "状态条1");
     const auto parts = bar->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_EQ(parts.size(), 2);

@@ -3,8 +3,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QThread>
 #include <array>
 #include <filesystem>
@@ -54,6 +58,16 @@ private:
     ::testing::AddGlobalTestEnvironment(new QtEnvironment());
 
 }  // namespace
+
+ControlWidgets WidgetsOf(const QObject& window) {
+    const auto parts = FindControl<QWidget>(window, "状态条1")
+                           ->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    return {.resultList = FindControl<QTableWidget>(window, "歌曲超级列表框"),
+            .statusParts = {parts.value(0), parts.value(1)},
+            .playAfterDownload = FindControl<QCheckBox>(window, "选择框1"),
+            .docking = FindControl<QCheckBox>(window, "选择框2"),
+            .searchBox = FindControl<QLineEdit>(window, "搜索框")};
+}
 
 bool ProcessEventsUntil(const std::function<bool()>& condition, int limitMs) {
     QElapsedTimer guard;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "app/ControlWidgets.h"
+
 namespace melvora::testing {
 
 // The child of `parent` with the (UTF-8) object name, or null.
@@ -14,6 +16,9 @@ template <typename Widget>
 Widget* FindControl(const QObject& parent, const char* objectName) {
     return parent.findChild<Widget*>(QString::fromUtf8(objectName));
 }
+
+// The controls of a main window, found by their names.
+ControlWidgets WidgetsOf(const QObject& window);
 
 // Runs the GUI thread's event loop until `condition` holds; false when it still does not after
 // `limitMs` (a guard against hanging, not a measurement).

@@ -25,20 +25,19 @@ using testing::ProcessEventsBriefly;
 using testing::ProcessEventsUntil;
 
 // A search body that stands in for the real one: it records the keywords it was started with
-// and, like the real search, clears the list and fills it row by row, checking for cancellation
-// between rows. Every row carries the keyword of the search that wrote it.
+// and, like the real search, starts a fresh list and lists hits one by one, checking for
+// cancellation between hits. Every hit carries the keyword of the search that listed it.
 class RecordingSearch {
 public:
     explicit RecordingSearch(int rowsPerSearch = 0) : m_rowsPerSearch(rowsPerSearch) {}
 
     MainWindow::SearchBody Body() {
-        return [this](Controls& controls, const CancellationToken& cancellation) {
-            const Text keyword = controls.SearchText();
+        return [this](const Text& keyword, SearchReport& report,
+                      const CancellationToken& cancellation) {
             Record(keyword + " started");
-            controls.ClearList();
+            report.SearchStarted();
             for (int i = 0; i < m_rowsPerSearch && !cancellation.IsCancelled(); ++i) {
-                const int32_t row = controls.AppendRow();
-                controls.SetCellText(row, 0, keyword);
+                report.HitListed({.songName = keyword});
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             Record(keyword + (cancellation.IsCancelled() ? " cancelled" : " finished"));
@@ -92,7 +91,7 @@ protected:
 
 TEST_F(SearchHandlingTest, AnEmptyBoxStopsTheTimerLeavesTheTopAndAsksForAKeyword) {
     m_window.SetAlwaysOnTop(true);
-    m_window.GuiControls().AppendRow();
+    m_list->insertRow(0);
     MessageBoxAnswerer answerer(QMessageBox::Ok);
 
     m_searchButton->click();

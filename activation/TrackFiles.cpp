@@ -1,11 +1,11 @@
-#include "download/TrackFiles.h"
+#include "activation/TrackFiles.h"
 
 #include <climits>
 #include <string>
 
 #include "text/CodePage.h"
 
-namespace melvora::download {
+namespace melvora::activation {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::optional<TrackFiles> MakeTrackFiles(const std::filesystem::path& musicFolde
     };
 }
 
-}  // namespace melvora::download
+}  // namespace melvora::activation

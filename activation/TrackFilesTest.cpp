@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "download/TrackFiles.h"
+#include "activation/TrackFiles.h"
 #include "text/CodePage.h"
 
-namespace melvora::download {
+namespace melvora::activation {
 namespace {
 
 using namespace literals;
@@ -55,4 +55,4 @@ TEST(MakeTrackFilesTest, RefusesANameTooLongForTheFileSystem) {
 }
 
 }  // namespace
-}  // namespace melvora::download
+}  // namespace melvora::activation

@@ -5,7 +5,7 @@
 
 #include "text/Text.h"
 
-namespace melvora::download {
+namespace melvora::activation {
 
 // Where one song's download goes: "<song>.mp3" in the music folder, and "<song>.mp3.tmp" while
 // it downloads. The names on the disk are the UTF-8 form of the GBK song name.
@@ -21,4 +21,4 @@ struct TrackFiles {
 std::optional<TrackFiles> MakeTrackFiles(const std::filesystem::path& musicFolder,
                                          const Text& songName);
 
-}  // namespace melvora::download
+}  // namespace melvora::activation

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <ostream>
 
-#include "download/DownloadProgress.h"
-#include "testing/InMemoryControls.h"
+#include "app/presentation/MessageTexts.h"
+#include "app/presentation/StatusTexts.h"
 
-namespace melvora::download {
+namespace melvora {
 namespace {
 
 using namespace literals;
@@ -54,13 +54,22 @@ TEST(DownloadProgressTextTest, ComposesTheStatusTextByteForByte) {
               "正在下载:晴天    文件大小:0MB    已下载:1.01MB"_gbk);
 }
 
-TEST(ShowDownloadProgressTest, WritesPartOneOnlyAndLeavesTheSongCountAlone) {
-    testing::InMemoryControls controls;
-    controls.SetStatusText(0, "歌曲数量：30"_gbk);
-    ShowDownloadProgress(controls, "X", 3932160, 1048576);
-    EXPECT_EQ(controls.StatusText(1), "正在下载:X    文件大小:3.75MB    已下载:1MB"_gbk);
-    EXPECT_EQ(controls.StatusHistory(0), std::vector<Text>{"歌曲数量：30"_gbk});
+TEST(StatusTextsTest, CountAndCompletionTextsByteForByte) {
+    EXPECT_EQ(SongCountText(0), "歌曲数量：0"_gbk);
+    EXPECT_EQ(SongCountText(30), "歌曲数量：30"_gbk);
+    EXPECT_EQ(DownloadFinishedText("晴天.mp3"_gbk), "[晴天.mp3]  下载完毕"_gbk);
+    EXPECT_EQ(NowPlayingText("晴天.mp3"_gbk), "正在播放：[晴天.mp3]"_gbk);
+}
+
+TEST(MessageTextsTest, EachFailureHasItsMessageAndDoneAndCancelledHaveNone) {
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::InternetError), "Internet连接错误!"_gbk);
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::CannotOpenUrl), "不能打开该URL!"_gbk);
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::CannotOpenLocalFile), "不能打开本地的文件!"_gbk);
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::ReadError), "读文件出错!"_gbk);
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::WriteError), "写文件出错!"_gbk);
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::Done), std::nullopt);
+    EXPECT_EQ(OutcomeMessage(DownloadOutcome::Cancelled), std::nullopt);
 }
 
 }  // namespace
-}  // namespace melvora::download
+}  // namespace melvora

@@ -1,16 +1,16 @@
-#include "download/DownloadProgress.h"
+#include "app/presentation/StatusTexts.h"
 
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
-namespace melvora::download {
+namespace melvora {
 
 using namespace literals;
 
 namespace {
 constexpr double kBytesPerMegabyte = 1048576.0;
-constexpr int32_t kStatusPartProgress = 1;
 }  // namespace
 
 double RoundToTwoDecimals(double value) {
@@ -47,10 +47,16 @@ Text DownloadProgressText(const Text& songName, int32_t contentLength, int32_t d
     return text;
 }
 
-void ShowDownloadProgress(Controls& controls, const Text& songName, int32_t contentLength,
-                          int32_t downloaded) {
-    controls.SetStatusText(kStatusPartProgress,
-                           DownloadProgressText(songName, contentLength, downloaded));
+Text SongCountText(int32_t songCount) {
+    return "歌曲数量："_gbk + Text(std::to_string(songCount));
 }
 
-}  // namespace melvora::download
+Text DownloadFinishedText(const Text& trackFileName) {
+    return Text("[") + trackFileName + "]  下载完毕"_gbk;
+}
+
+Text NowPlayingText(const Text& trackFileName) {
+    return "正在播放：["_gbk + trackFileName + "]";
+}
+
+}  // namespace melvora

@@ -3,14 +3,14 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "search/RecordingControls.h"
-#include "search/SearchSongs.h"
-#include "search/TextPrinting.h"
+#include "search/SongSearch.h"
+#include "testing/RecordingSearchReport.h"
 #include "testing/fake_service/FakeCatalogue.h"
 #include "testing/fake_service/FakeMusicService.h"
 #include "text/CodePage.h"
@@ -23,8 +23,8 @@ using testing::FakeHitsFor;
 using testing::FakeMusicService;
 using testing::FakeServiceKnobs;
 using testing::HttpRequestHead;
-using testing::RecordingControls;
-using Row = std::array<Text, 5>;
+using testing::RecordingSearchReport;
+using Row = RecordingSearchReport::Row;
 
 constexpr auto kWaitLimit = std::chrono::seconds(20);
 
@@ -44,12 +44,11 @@ protected:
         ASSERT_TRUE(m_service.Start());
         m_endpoints.searchHost = m_service.HostAndPort();
         m_endpoints.playHost = m_service.HostAndPort();
+        m_search.emplace(m_endpoints);
     }
 
-    void Search(const Text& keyword) {
-        m_controls.SetSearchText(keyword);
-        SearchSongs(m_controls, m_lastResponseText, m_endpoints, m_cancellation);
-    }
+    void Search(const Text& keyword) { m_search->SearchSongs(keyword, m_report, m_cancellation); }
+    const Text& LastResponseText() const { return m_search->LastResponseText(); }
 
     std::string HashOf(std::string_view keyword, int hit) const {
         return hit < 0 ? std::string() : FakeHitsFor(keyword)[static_cast<size_t>(hit)].fileHash;
@@ -92,9 +91,9 @@ protected:
     }
 
     FakeMusicService m_service;
-    RecordingControls m_controls;
-    Text m_lastResponseText;
+    RecordingSearchReport m_report;
     Endpoints m_endpoints;
+    std::optional<SongSearch> m_search;
     CancellationToken m_cancellation;
 };
 
@@ -110,35 +109,31 @@ TEST_F(SearchSongsTest, FillsEveryCellOfEveryRowAndCountsThem) {
                            {"Demo Tape No.5", "Fake Band", 4, "103880182", true},
                            {"城市灯火", "Demo乐队", 5, "103880183", true},
                        });
-    EXPECT_EQ(m_controls.Rows(), expected);
-    EXPECT_EQ(m_controls.StatusText(0), "歌曲数量：6"_gbk);
+    EXPECT_EQ(m_report.Rows(), expected);
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{6});
     ExpectRequestsFor(expected);
 }
 
 TEST_F(SearchSongsTest, KeepsTheReplyInGbkAsTheLastResponseText) {
     Search("demo");
-    EXPECT_EQ(m_lastResponseText, GbkFromUtf8(testing::SearchReplyBody("demo")));
-    EXPECT_NE(m_lastResponseText.view().find("晴空"_gbk.view()), std::string_view::npos);
+    EXPECT_EQ(LastResponseText(), GbkFromUtf8(testing::SearchReplyBody("demo")));
+    EXPECT_NE(LastResponseText().view().find("晴空"_gbk.view()), std::string_view::npos);
 }
 
-TEST_F(SearchSongsTest, SetsCellsInColumnOrderAndTheCountOnlyAtTheEnd) {
-    m_controls.SetStatusText(0, "歌曲数量：9"_gbk);
-    m_controls.SetStatusText(1, "下载完成"_gbk);
+TEST_F(SearchSongsTest, ListsEachHitBeforeItsAddressAndTheCountOnlyAtTheEnd) {
+    // Row 0 is listed before its play data is asked for: the service has seen only the search.
+    std::vector<size_t> requestsWhenListed;
+    m_report.BeforeEachCall([&](const std::string& call) {
+        if (call.starts_with("hit ")) {
+            requestsWhenListed.push_back(m_service.Requests().size());
+        }
+    });
     Search("shift");
 
-    std::vector<std::string> expectedCalls = {"status 0", "status 1", "clear", "status 1",
-                                              "keyword"};
-    for (int row = 0; row < 3; ++row) {
-        expectedCalls.push_back("append " + std::to_string(row));
-        for (int column = 0; column < 5; ++column) {
-            expectedCalls.push_back("cell " + std::to_string(row) + " " + std::to_string(column));
-        }
-    }
-    expectedCalls.push_back("status 0");
-    EXPECT_EQ(m_controls.Calls(), expectedCalls);
-    EXPECT_EQ(m_controls.StatusHistory(0),
-              (std::vector<Text>{"歌曲数量：9"_gbk, "歌曲数量：3"_gbk}));
-    EXPECT_EQ(m_controls.StatusText(1), Text());
+    EXPECT_EQ(m_report.Calls(),
+              (std::vector<std::string>{"started", "hit 0", "address 0", "hit 1", "address 1",
+                                        "hit 2", "address 2", "finished 3"}));
+    EXPECT_EQ(requestsWhenListed, (std::vector<size_t>{1, 2, 3}));
 }
 
 struct KeywordCase {
@@ -158,9 +153,9 @@ class SearchSongsRowsTest : public SearchSongsTest,
 TEST_P(SearchSongsRowsTest, FormsRowsByPositionOfEachPatternsMatches) {
     Search(GetParam().keyword);
     const std::vector<Row> expected = RowsOf(GetParam().keyword, GetParam().rows);
-    EXPECT_EQ(m_controls.Rows(), expected);
-    EXPECT_EQ(m_controls.StatusText(0),
-              "歌曲数量："_gbk + Text(std::to_string(GetParam().rows.size())));
+    EXPECT_EQ(m_report.Rows(), expected);
+    EXPECT_EQ(m_report.Counts(),
+              std::vector<int32_t>{static_cast<int32_t>(GetParam().rows.size())});
     ExpectRequestsFor(expected);
 }
 
@@ -198,14 +193,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SearchSongsTest, FillsAFullPageOfThirty) {
     Search("thirty");
-    const std::vector<Row> rows = m_controls.Rows();
+    const std::vector<Row> rows = m_report.Rows();
     ASSERT_EQ(rows.size(), 30U);
     for (size_t r = 0; r < rows.size(); ++r) {
         const std::string number = (r < 9 ? "0" : "") + std::to_string(r + 1);
         EXPECT_EQ(rows[r][0], Text("Track " + number));
         EXPECT_EQ(rows[r][3], Text(std::to_string(200001 + r)));
     }
-    EXPECT_EQ(m_controls.StatusText(0), "歌曲数量：30"_gbk);
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{30});
     ExpectRequestsFor(rows);
 }
 
@@ -232,7 +227,7 @@ TEST_P(SearchSongsWireTest, SendsTheKeywordAsTheHttpClientPutsItOnTheWire) {
                   "&page=1&pagesize=30&userid=-1&clientver=&platform=WebFilter&tag=em&filter=2"
                   "&iscorrection=1&privilege_filter=0");
     EXPECT_EQ(requests.size(), 1U);
-    EXPECT_EQ(m_controls.StatusText(0), "歌曲数量：0"_gbk);
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{0});
 }
 
 INSTANTIATE_TEST_SUITE_P(Keywords, SearchSongsWireTest,
@@ -246,44 +241,43 @@ INSTANTIATE_TEST_SUITE_P(Keywords, SearchSongsWireTest,
                          });
 
 TEST_F(SearchSongsTest, AnErrorReplyGivesNoRows) {
-    m_controls.SetStatusText(0, "歌曲数量：6"_gbk);
     Search("error");
-    EXPECT_TRUE(m_controls.Rows().empty());
-    EXPECT_EQ(m_controls.StatusText(0), "歌曲数量：0"_gbk);
+    EXPECT_TRUE(m_report.Rows().empty());
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{0});
     EXPECT_EQ(m_service.Requests().size(), 1U);
 }
 
 TEST_F(SearchSongsTest, AServiceThatIsDownGivesNoRowsAndAnEmptyResponseText) {
-    m_controls.AppendRow();
-    m_lastResponseText = "the previous reply";
+    Search("demo");
+    ASSERT_FALSE(LastResponseText().empty());
     m_service.Stop();
     Search("demo");
-    EXPECT_TRUE(m_controls.Rows().empty());
-    EXPECT_EQ(m_lastResponseText, Text());
-    EXPECT_EQ(m_controls.StatusText(0), "歌曲数量：0"_gbk);
+    EXPECT_TRUE(m_report.Rows().empty());
+    EXPECT_EQ(LastResponseText(), Text());
+    EXPECT_EQ(m_report.Counts(), (std::vector<int32_t>{6, 0}));
 }
 
 TEST_F(SearchSongsTest, ANotFoundAnswerGivesNoRows) {
     m_service.SetKnobs({.answerNotFound = true});
     Search("demo");
-    EXPECT_TRUE(m_controls.Rows().empty());
-    EXPECT_EQ(m_controls.StatusText(0), "歌曲数量：0"_gbk);
+    EXPECT_TRUE(m_report.Rows().empty());
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{0});
 }
 
 TEST_F(SearchSongsTest, CancelledBetweenStepsItAddsNothingMore) {
-    // The newer search takes over while row 1 shows its ID, before its play data is asked for.
-    m_controls.BeforeEachCall([this](const std::string& call) {
-        if (call == "cell 1 3") {
+    // The newer search takes over while row 1 is listed, before its play data is asked for.
+    m_report.BeforeEachCall([this](const std::string& call) {
+        if (call == "hit 1") {
             m_cancellation.Cancel();
         }
     });
     Search("demo");
 
-    const std::vector<std::string> calls = m_controls.Calls();
+    const std::vector<std::string> calls = m_report.Calls();
     ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back(), "cell 1 3");
-    EXPECT_EQ(m_controls.RowCount(), 2);
-    EXPECT_TRUE(m_controls.StatusHistory(0).empty());
+    EXPECT_EQ(calls.back(), "hit 1");
+    EXPECT_EQ(m_report.RowCount(), 2);
+    EXPECT_TRUE(m_report.Counts().empty());
     // The search request and row 0's play data; row 1's never went out.
     EXPECT_EQ(m_service.Requests().size(), 2U);
 }
@@ -291,40 +285,42 @@ TEST_F(SearchSongsTest, CancelledBetweenStepsItAddsNothingMore) {
 TEST_F(SearchSongsTest, CancelledBeforeItStartsItTouchesNothing) {
     m_cancellation.Cancel();
     Search("demo");
-    EXPECT_TRUE(m_controls.Calls().empty());
+    EXPECT_TRUE(m_report.Calls().empty());
     EXPECT_TRUE(m_service.Requests().empty());
 }
 
 TEST_F(SearchSongsTest, CancelledInsideItsRequestItStopsWithoutTheReply) {
+    Search("shift");
+    const Text previousReply = LastResponseText();
+    ASSERT_FALSE(previousReply.empty());
     // Far longer than the search could wait for, so only the token can end its request.
     m_service.SetKnobs({.delay = std::chrono::seconds(60)});
-    m_lastResponseText = "the previous reply";
     std::thread task([this] { Search("demo"); });
-    ASSERT_TRUE(m_service.WaitForRequests(1, kWaitLimit));
+    ASSERT_TRUE(m_service.WaitForRequests(5, kWaitLimit));
     m_cancellation.Cancel();
     task.join();
 
-    EXPECT_EQ(m_service.RepliesSent(), 0U);
-    EXPECT_TRUE(m_controls.Rows().empty());
-    EXPECT_TRUE(m_controls.StatusHistory(0).empty());
-    EXPECT_EQ(m_lastResponseText, Text("the previous reply"));
+    // Only the earlier search's four replies went out.
+    EXPECT_EQ(m_service.RepliesSent(), 4U);
+    EXPECT_TRUE(m_report.Rows().empty());
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{3});
+    EXPECT_EQ(LastResponseText(), previousReply);
 }
 
 TEST_F(SearchSongsTest, ANewerSearchLeavesOnlyItsOwnRows) {
     // Row 1's play data of the older search hangs; everything else answers at once.
     std::atomic<bool> hangArmed = true;
-    m_controls.BeforeEachCall([&](const std::string& call) {
-        if (hangArmed && call == "cell 1 3") {
+    m_report.BeforeEachCall([&](const std::string& call) {
+        if (hangArmed && call == "hit 1") {
             hangArmed = false;
             m_service.SetKnobs({.delay = std::chrono::seconds(60)});
         }
     });
     CancellationToken olderToken;
-    Text olderResponse;
-    m_controls.SetSearchText("demo");
-    std::jthread older([&] { SearchSongs(m_controls, olderResponse, m_endpoints, olderToken); });
+    SongSearch olderSearch(m_endpoints);
+    std::jthread older([&] { olderSearch.SearchSongs("demo", m_report, olderToken); });
     ASSERT_TRUE(m_service.WaitForRequests(3, kWaitLimit));
-    ASSERT_EQ(m_controls.RowCount(), 2);
+    ASSERT_EQ(m_report.RowCount(), 2);
 
     // What the window does for a new search: cancel the running one, start the next at once.
     olderToken.Cancel();
@@ -332,12 +328,13 @@ TEST_F(SearchSongsTest, ANewerSearchLeavesOnlyItsOwnRows) {
     Search("shift");
     older.join();
 
-    EXPECT_EQ(m_controls.Rows(), RowsOf("shift", {{"Alpha", "Ann", 0, "301", true},
-                                                  {"Beta", "Bob", 2, "302", true},
-                                                  {"Gamma", "Cid", -1, "303", false}}));
-    EXPECT_EQ(m_controls.StatusHistory(0), std::vector<Text>{"歌曲数量：3"_gbk});
-    // The older search's reply stays its own; the newer one has its reply.
-    EXPECT_EQ(m_lastResponseText, GbkFromUtf8(testing::SearchReplyBody("shift")));
+    EXPECT_EQ(m_report.Rows(), RowsOf("shift", {{"Alpha", "Ann", 0, "301", true},
+                                                {"Beta", "Bob", 2, "302", true},
+                                                {"Gamma", "Cid", -1, "303", false}}));
+    EXPECT_EQ(m_report.Counts(), std::vector<int32_t>{3});
+    // Each search keeps its own reply.
+    EXPECT_EQ(LastResponseText(), GbkFromUtf8(testing::SearchReplyBody("shift")));
+    EXPECT_EQ(olderSearch.LastResponseText(), GbkFromUtf8(testing::SearchReplyBody("demo")));
 }
 
 }  // namespace
