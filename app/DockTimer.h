@@ -8,8 +8,8 @@ namespace melvora {
 
 // The window's periodic timer 时钟1. Its period is set in milliseconds: 0 stops it, a positive
 // period that differs from the current one restarts it, the period it already has changes
-// nothing. Like the timers of the system it stands in for, it never runs faster than
-// kShortestInterval, so a period of 1 means "as often as the system allows".
+// nothing. It never runs faster than kShortestInterval, so a period of 1 means "as often as is
+// sensible": a window-manager round trip every millisecond would cost more than it gives.
 class DockTimer {
 public:
     static constexpr int32_t kShortestInterval = 10;
